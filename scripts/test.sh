@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds everything (warnings as errors) and runs the whole test suite.
+#   scripts/test.sh                 normal build in build/
+#   BUILD_DIR=... EXTRA_CMAKE=... scripts/test.sh   another configuration
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+# shellcheck disable=SC2086
+cmake -S . -B "$build" -G Ninja -DQUILLFEN_WERROR=ON ${EXTRA_CMAKE:-} >/dev/null
+cmake --build "$build" -j "$(nproc)"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" ${CTEST_ARGS:-}

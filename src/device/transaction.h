@@ -1,0 +1,78 @@
+// The report transaction: one request written through the device service, one reply awaited,
+// with the fixed retry rule (three sends at most, 1000 ms reply wait, 10 ms pause between sends,
+// 1001 ms back-off when another transaction still holds the reply slot).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+#include "device/device_service.h"
+
+namespace qf::device {
+
+// The transaction's waits. Production uses the defaults; tests scale them down so that
+// timeouts are exercised in milliseconds.
+struct TransactionTiming {
+    std::chrono::microseconds replyWait{std::chrono::milliseconds(1000)};
+    std::chrono::microseconds retryPause{std::chrono::milliseconds(10)};
+    std::chrono::microseconds backoff{std::chrono::milliseconds(1001)};
+
+    // Every wait multiplied by `factor` (0.01 turns 1000 ms into 10 ms).
+    static TransactionTiming Scaled(double factor);
+};
+
+// An auto-reset event: Signal wakes one waiter (or the next one to wait), Reset clears it.
+class AutoResetEvent {
+public:
+    void Signal();
+    void Reset();
+    // True when signalled within `timeout` (the signal is consumed), false on timeout.
+    bool WaitFor(std::chrono::microseconds timeout);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool signalled_ = false;
+};
+
+class ReportTransport {
+public:
+    explicit ReportTransport(DeviceService& service, TransactionTiming timing = {});
+    ReportTransport(const ReportTransport&) = delete;
+    ReportTransport& operator=(const ReportTransport&) = delete;
+
+    // Number of keyboards on the control interface; 0 = none.
+    [[nodiscard]] int GetControlDeviceCount();
+
+    // Sends `request` (cut to, or padded with zeros to, 64 bytes; the caller has filled in the
+    // checksum) and waits for the reply to the same command. Returns 1, 0, -1 or -2. A reply
+    // whose status stays 0xFF/0xFE after three sends is returned with result 1 and left in
+    // `reply` for the caller's status mapping.
+    [[nodiscard]] int TransactReport(const std::uint8_t* request, std::uint32_t requestLength,
+                                     std::uint8_t* reply, std::uint32_t replyCapacity,
+                                     std::int32_t* receivedLength);
+
+    // Reply delivery, called on the device service's thread for input on the CTRL request.
+    // Dropped when no transaction waits; never copied into the buffer of a transaction that
+    // has already returned.
+    void DeliverReply(const std::uint8_t* data, std::uint32_t length);
+
+    DeviceService& service() { return service_; }
+    const TransactionTiming& timing() const { return timing_; }
+
+private:
+    DeviceService& service_;
+    TransactionTiming timing_;
+
+    // The reply slot. `slotMutex_` makes a delivery and a transaction's give-up exclusive.
+    std::mutex slotMutex_;
+    bool awaiting_ = false;
+    std::uint8_t* replyBuffer_ = nullptr;
+    std::uint32_t replyCapacity_ = 0;
+    std::uint32_t receivedLength_ = 0;
+    AutoResetEvent replyEvent_;
+};
+
+}  // namespace qf::device
