@@ -5,6 +5,8 @@ function(qf_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    # A list property must reach set_tests_properties as one argument: escape its separators.
+    string(REPLACE ";" "\\;" labels "${ARG_LABELS}")
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+                         PROPERTIES LABELS "${labels}" TIMEOUT 300)
 endfunction()
