@@ -80,8 +80,8 @@ public:
     [[nodiscard]] int ReadUserColours(std::uint8_t* buffer56, std::uint8_t length, unsigned slot,
                                       unsigned profile);
     // `shownProfile` is the on-board profile the main window currently shows.
-    [[nodiscard]] int WriteUserColours(const std::uint8_t* data, std::uint8_t length,
-                                       unsigned slot, unsigned shownProfile);
+    [[nodiscard]] int WriteUserColours(const std::uint8_t* data, std::uint8_t length, unsigned slot,
+                                       unsigned shownProfile);
 
     ReportTransport& transport() { return transport_; }
 

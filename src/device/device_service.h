@@ -61,9 +61,8 @@ public:
     // A standing read: `sink` is called for every input report on the interface and, on the
     // control interface, for every change in the number of keyboards. The request's id is
     // stored in *requestId when it is not null.
-    virtual int RequestAsyncRead(const QfRequestKey& key, NotificationSink* sink,
-                                 std::uint32_t tag, std::uint32_t unitId,
-                                 std::uint32_t* requestId) = 0;
+    virtual int RequestAsyncRead(const QfRequestKey& key, NotificationSink* sink, std::uint32_t tag,
+                                 std::uint32_t unitId, std::uint32_t* requestId) = 0;
     // Sends an output report (the 2-byte LED status) on the key's interface.
     virtual int RequestStatusWrite(const QfRequestKey& key, NotificationSink* sink,
                                    std::uint32_t tag, const std::uint8_t* data,

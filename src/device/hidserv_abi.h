@@ -69,32 +69,32 @@ typedef int (*QfInitFn)(int flags);
 typedef int (*QfDebugFn)(int level);
 typedef int (*QfEndFn)(void);
 typedef int (*QfRequestGetDeviceCountFn)(const QfRequestKey* key, QfNotifyHandler handler,
-                                          uint32_t tag, uint32_t unit_id, uint32_t* request_id);
+                                         uint32_t tag, uint32_t unit_id, uint32_t* request_id);
 typedef int (*QfRequestWriteOneFn)(const QfRequestKey* key, QfNotifyHandler handler, uint32_t tag,
-                                    const uint8_t* data, uint32_t length, uint32_t unit_id,
-                                    uint32_t* request_id);
+                                   const uint8_t* data, uint32_t length, uint32_t unit_id,
+                                   uint32_t* request_id);
 typedef int (*QfRequestWriteFn)(const QfRequestKey* key, QfNotifyHandler handler, uint32_t tag,
-                                 const uint8_t* data, uint32_t length, uint32_t unit_id,
-                                 uint32_t* request_id);
-typedef int (*QfRequestAsyncReadFn)(const QfRequestKey* key, QfNotifyHandler handler,
-                                     uint32_t tag, uint32_t unit_id, uint32_t* request_id);
+                                const uint8_t* data, uint32_t length, uint32_t unit_id,
+                                uint32_t* request_id);
+typedef int (*QfRequestAsyncReadFn)(const QfRequestKey* key, QfNotifyHandler handler, uint32_t tag,
+                                    uint32_t unit_id, uint32_t* request_id);
 typedef int (*QfRequestStatusWriteFn)(const QfRequestKey* key, QfNotifyHandler handler,
-                                       uint32_t tag, const uint8_t* data, uint32_t length,
-                                       uint32_t unit_id, uint32_t* request_id);
-typedef int (*QfRequestStatusGetFn)(const QfRequestKey* key, QfNotifyHandler handler,
-                                     uint32_t tag, uint8_t* data, uint32_t length,
-                                     uint32_t unit_id, uint32_t* request_id);
+                                      uint32_t tag, const uint8_t* data, uint32_t length,
+                                      uint32_t unit_id, uint32_t* request_id);
+typedef int (*QfRequestStatusGetFn)(const QfRequestKey* key, QfNotifyHandler handler, uint32_t tag,
+                                    uint8_t* data, uint32_t length, uint32_t unit_id,
+                                    uint32_t* request_id);
 typedef int (*QfRequestStatusSetFeatureFn)(const QfRequestKey* key, QfNotifyHandler handler,
-                                            uint32_t tag, const uint8_t* data, uint32_t length,
-                                            uint32_t unit_id, uint32_t* request_id);
+                                           uint32_t tag, const uint8_t* data, uint32_t length,
+                                           uint32_t unit_id, uint32_t* request_id);
 typedef int (*QfDeleteRequestFromUnitIdFn)(uint32_t request_id);
 typedef int (*QfDeleteRequestFromHandleFn)(void* handle);
 
 /* The exported names, exactly as the loader resolves them. */
-#define QF_HIDSERV_EXPORT_NAMES                                                           \
-    "Init", "Debug", "End", "RequestGetDeviceCount", "RequestWriteOne", "RequestWrite",   \
-        "RequestAsyncRead", "RequestStatusWrite", "RequestStatusGet",                     \
-        "RequestStatusSetFeature", "DeleteRequestFromUnitId", "DeleteRequestFromHandle"
+#define QF_HIDSERV_EXPORT_NAMES                                                                  \
+    "Init", "Debug", "End", "RequestGetDeviceCount", "RequestWriteOne", "RequestWrite",          \
+        "RequestAsyncRead", "RequestStatusWrite", "RequestStatusGet", "RequestStatusSetFeature", \
+        "DeleteRequestFromUnitId", "DeleteRequestFromHandle"
 
 #ifdef __cplusplus
 }

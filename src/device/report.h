@@ -12,12 +12,12 @@ inline constexpr std::size_t kReportDataSize = 56;
 using Report = std::array<std::uint8_t, kReportSize>;
 
 namespace report {
-inline constexpr std::size_t kId = 0;          // always 4
-inline constexpr std::size_t kChecksum = 1;    // 16-bit, low byte first
+inline constexpr std::size_t kId = 0;        // always 4
+inline constexpr std::size_t kChecksum = 1;  // 16-bit, low byte first
 inline constexpr std::size_t kCommand = 3;
-inline constexpr std::size_t kParameter = 4;   // length or parameter
-inline constexpr std::size_t kAddress = 5;     // 16-bit, low byte first
-inline constexpr std::size_t kStatus = 7;      // 0 in requests; 0xFF/0xFE = failure in replies
+inline constexpr std::size_t kParameter = 4;  // length or parameter
+inline constexpr std::size_t kAddress = 5;    // 16-bit, low byte first
+inline constexpr std::size_t kStatus = 7;     // 0 in requests; 0xFF/0xFE = failure in replies
 inline constexpr std::size_t kData = 8;
 inline constexpr std::uint8_t kReportId = 4;
 inline constexpr std::uint8_t kStatusFailFF = 0xFF;

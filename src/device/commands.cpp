@@ -1,0 +1,227 @@
+#include "device/commands.h"
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+
+#include "common/bytes.h"
+#include "device/report.h"
+#include "device/result.h"
+
+namespace qf::device {
+
+namespace {
+
+constexpr unsigned kColourSlots = 12;
+constexpr std::uint32_t kColourProfileStride = 36;
+constexpr std::uint32_t kColourSlotStride = 3;
+// Macro memory is byte-addressed with 16-bit addresses.
+constexpr std::uint32_t kMaxMacroAreaCount = 0x10000;
+
+int MapStatus(const Report& reply) {
+    switch (reply[report::kStatus]) {
+        case report::kStatusFailFF:
+            return kStatusFF;
+        case report::kStatusFailFE:
+            return kStatusFE;
+        default:
+            return kOk;
+    }
+}
+
+Report CommandFrame(Command command, std::uint8_t parameter, std::uint16_t address) {
+    Report frame = BlankFrame();
+    frame[report::kCommand] = static_cast<std::uint8_t>(command);
+    frame[report::kParameter] = parameter;
+    WriteLe16(frame.data() + report::kAddress, address);
+    return frame;
+}
+
+bool ColourAddress(unsigned slot, unsigned profile, std::uint16_t& address) {
+    if (slot >= kColourSlots || profile > 0xFFFF) {
+        return false;
+    }
+    const std::uint32_t value = kColourProfileStride * profile + kColourSlotStride * slot;
+    if (value > 0xFFFF) {
+        return false;
+    }
+    address = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+// Runs one finished frame (checksum stored) and maps the reply's status. `reply` receives the
+// reply, zero past the bytes the keyboard sent.
+int Exchange(ReportTransport& transport, Report& frame, Report& reply) {
+    StoreChecksum(frame);
+    reply.fill(0);
+    std::int32_t received = 0;
+    const int result =
+        transport.TransactReport(frame.data(), kReportSize, reply.data(), kReportSize, &received);
+    if (result != kOk) {
+        return result;
+    }
+    return MapStatus(reply);
+}
+
+int SingleReport(ReportTransport& transport, Report frame, std::uint8_t* out, std::size_t outSize) {
+    Report reply{};
+    const int result = Exchange(transport, frame, reply);
+    if (result == kOk && out != nullptr) {
+        std::memcpy(out, reply.data() + report::kData, outSize);
+    }
+    return result;
+}
+
+// Moves `total` bytes in chunks of 56 starting at `base`. The frame is built once and only the
+// length, address and data of each chunk change: after a short last chunk the data bytes past
+// its length still hold the previous chunk's bytes, and the checksum covers them as sent.
+int ChunkedTransfer(ReportTransport& transport, Command command, std::uint32_t base,
+                    std::uint32_t total, const std::uint8_t* source, std::uint8_t* destination) {
+    Report frame = BlankFrame();
+    frame[report::kCommand] = static_cast<std::uint8_t>(command);
+    Report reply{};
+    for (std::uint32_t offset = 0; offset < total; offset += kReportDataSize) {
+        const std::uint32_t chunk =
+            offset + kReportDataSize < total ? kReportDataSize : total - offset;
+        frame[report::kParameter] = static_cast<std::uint8_t>(chunk);
+        WriteLe16(frame.data() + report::kAddress, static_cast<std::uint16_t>(base + offset));
+        if (source != nullptr) {
+            std::memcpy(frame.data() + report::kData, source + offset, chunk);
+        }
+        const int result = Exchange(transport, frame, reply);
+        if (result != kOk) {
+            return result;
+        }
+        if (destination != nullptr) {
+            std::memcpy(destination + offset, reply.data() + report::kData, chunk);
+        }
+    }
+    return kOk;
+}
+
+}  // namespace
+
+bool DeviceInfoBlock::offersMode(std::uint8_t code) const {
+    if (code == 0) {
+        return false;
+    }
+    const auto first = bytes.begin() + 12;
+    return std::find(first, bytes.end(), code) != bytes.end();
+}
+
+int DeviceCommands::BeginTransfer() {
+    return SingleReport(transport_, CommandFrame(Command::BeginTransfer, 0, 0), nullptr, 0);
+}
+
+int DeviceCommands::EndTransfer() {
+    std::this_thread::sleep_for(transport_.timing().endTransferPause);
+    return SingleReport(transport_, CommandFrame(Command::EndTransfer, 0, 0), nullptr, 0);
+}
+
+int DeviceCommands::TestCommand() {
+    return SingleReport(transport_, CommandFrame(Command::TestCommand, 0, 0), nullptr, 0);
+}
+
+int DeviceCommands::ReadDeviceInfo(DeviceInfoBlock& info) {
+    return SingleReport(transport_, CommandFrame(Command::ReadDeviceInfo, kDeviceInfoSize, 0),
+                        info.bytes.data(), kDeviceInfoSize);
+}
+
+int DeviceCommands::WriteDeviceInfo(const DeviceInfoBlock& info) {
+    Report frame = CommandFrame(Command::WriteDeviceInfo, kDeviceInfoSize, 0);
+    std::memcpy(frame.data() + report::kData, info.bytes.data(), kDeviceInfoSize);
+    return SingleReport(transport_, frame, nullptr, 0);
+}
+
+int DeviceCommands::ReadSettings(std::uint8_t* buffer56, std::uint8_t length,
+                                 std::uint16_t address) {
+    if (buffer56 == nullptr) {
+        return kBadArgument;
+    }
+    return SingleReport(transport_, CommandFrame(Command::ReadSettings, length, address), buffer56,
+                        kSettingsReplySize);
+}
+
+int DeviceCommands::WriteSettings(const std::uint8_t* data, std::uint8_t length,
+                                  std::uint16_t address) {
+    if (data == nullptr || length == 0 || length > kReportDataSize) {
+        return kBadArgument;
+    }
+    Report frame = CommandFrame(Command::WriteSettings, length, address);
+    std::memcpy(frame.data() + report::kData, data, length);
+    return SingleReport(transport_, frame, nullptr, 0);
+}
+
+int DeviceCommands::ReadKeymapBlock(std::uint8_t* buffer512, unsigned block) {
+    if (block >= kKeymapBlockCount) {
+        return kBlockOutOfRange;
+    }
+    if (buffer512 == nullptr) {
+        return kBadArgument;
+    }
+    return ChunkedTransfer(transport_, Command::ReadKeymapBlock, block * kKeymapBlockSize,
+                           kKeymapBlockSize, nullptr, buffer512);
+}
+
+int DeviceCommands::WriteKeymapBlock(const std::uint8_t* data512, unsigned block) {
+    if (block >= kKeymapBlockCount) {
+        return kBlockOutOfRange;
+    }
+    if (data512 == nullptr) {
+        return kBadArgument;
+    }
+    return ChunkedTransfer(transport_, Command::WriteKeymapBlock, block * kKeymapBlockSize,
+                           kKeymapBlockSize, data512, nullptr);
+}
+
+int DeviceCommands::ReadMacroArea(std::uint8_t* buffer, std::uint32_t count) {
+    if (count == 0) {
+        return kOk;
+    }
+    if (buffer == nullptr || count > kMaxMacroAreaCount) {
+        return kBadArgument;
+    }
+    return ChunkedTransfer(transport_, Command::ReadMacroArea, 0, count, nullptr, buffer);
+}
+
+int DeviceCommands::WriteMacroArea(const std::uint8_t* data, std::uint32_t count) {
+    if (count == 0) {
+        return kOk;
+    }
+    if (data == nullptr || count > kMaxMacroAreaCount) {
+        return kBadArgument;
+    }
+    return ChunkedTransfer(transport_, Command::WriteMacroArea, 0, count, data, nullptr);
+}
+
+int DeviceCommands::ReadDefaultKeymap(std::uint8_t* buffer512) {
+    if (buffer512 == nullptr) {
+        return kBadArgument;
+    }
+    return ChunkedTransfer(transport_, Command::ReadDefaultKeymap, 0, kKeymapBlockSize, nullptr,
+                           buffer512);
+}
+
+int DeviceCommands::ReadUserColours(std::uint8_t* buffer56, std::uint8_t length, unsigned slot,
+                                    unsigned profile) {
+    std::uint16_t address = 0;
+    if (buffer56 == nullptr || !ColourAddress(slot, profile, address)) {
+        return kBadArgument;
+    }
+    return SingleReport(transport_, CommandFrame(Command::ReadUserColours, length, address),
+                        buffer56, kSettingsReplySize);
+}
+
+int DeviceCommands::WriteUserColours(const std::uint8_t* data, std::uint8_t length, unsigned slot,
+                                     unsigned shownProfile) {
+    std::uint16_t address = 0;
+    if (data == nullptr || length == 0 || length > kReportDataSize ||
+        !ColourAddress(slot, shownProfile, address)) {
+        return kBadArgument;
+    }
+    Report frame = CommandFrame(Command::WriteUserColours, length, address);
+    std::memcpy(frame.data() + report::kData, data, length);
+    return SingleReport(transport_, frame, nullptr, 0);
+}
+
+}  // namespace qf::device

@@ -1,0 +1,147 @@
+// The device link: standing requests, LED status writes and notification routing.
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "link_fixture.h"
+
+namespace qf::device::test {
+namespace {
+
+class RecordingListener : public DeviceEventListener {
+  public:
+    void OnConsumerCode(std::uint16_t code) override {
+        std::lock_guard lock(mutex);
+        codes.push_back(code);
+    }
+    void OnDeviceCountChanged(std::uint32_t count) override {
+        std::lock_guard lock(mutex);
+        counts.push_back(count);
+    }
+    std::mutex mutex;
+    std::vector<std::uint16_t> codes;
+    std::vector<std::uint32_t> counts;
+};
+
+bool SameKey(const QfRequestKey& a, const QfRequestKey& b) {
+    return SerializeKey(a) == SerializeKey(b);
+}
+
+class DeviceLinkTest : public LinkTest {
+  protected:
+    void SetUp() override {
+        LinkTest::SetUp();
+        link.SetListener(&listener);
+    }
+    void TearDown() override { link.SetListener(nullptr); }
+
+    RecordingListener listener;
+};
+
+TEST_F(DeviceLinkTest, ReadRequestsAreConsumerThenControl) {
+    const auto requests = fake.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(SameKey(requests[0].key, kConsumerKey));
+    EXPECT_EQ(requests[0].tag, kTagCons);
+    EXPECT_TRUE(SameKey(requests[1].key, kControlKey));
+    EXPECT_EQ(requests[1].tag, kTagCtrl);
+    const auto address = static_cast<std::uint32_t>(
+        reinterpret_cast<std::uintptr_t>(static_cast<NotificationSink*>(&link)));
+    EXPECT_EQ(link.handlerAddress(), address);
+    for (const auto& r : requests) {
+        EXPECT_EQ(r.sink, &link);
+        EXPECT_EQ(r.unitId, ComputeUnitId(r.key, address, r.tag));
+    }
+    EXPECT_TRUE(fake.deleted().empty());  // nothing stored yet to withdraw
+}
+
+TEST_F(DeviceLinkTest, IssuingAgainWithdrawsTheStoredRequests) {
+    const auto first = fake.requests();
+    ASSERT_EQ(link.IssueReadRequests(), 1);
+    EXPECT_EQ(fake.deleted(), (std::vector<std::uint32_t>{first[0].id, first[1].id}));
+    EXPECT_EQ(fake.requests().size(), 4u);
+}
+
+TEST_F(DeviceLinkTest, LedStatusWriteCarriesTheTwoBytes) {
+    ASSERT_GT(link.WriteLedStatus({0x05, 0x03}), 0);
+    ASSERT_GT(link.WriteLedStatus({0x05, 0x02}), 0);
+    const auto requests = fake.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    const auto& first = requests[2];
+    EXPECT_TRUE(SameKey(first.key, kLedKey));
+    EXPECT_EQ(first.tag, kTagLed);
+    EXPECT_EQ(first.data, (Bytes{0x05, 0x03}));
+    const std::array<std::uint8_t, 2> status{0x05, 0x03};
+    EXPECT_EQ(first.unitId, ComputeUnitId(kLedKey, link.handlerAddress(), kTagLed, status));
+    EXPECT_EQ(requests[3].data, (Bytes{0x05, 0x02}));
+    EXPECT_EQ(fake.deleted(), std::vector<std::uint32_t>{first.id});
+}
+
+TEST_F(DeviceLinkTest, ConsumerCodesAndCountChangesReachTheListener) {
+    fake.SendInput(kTagCons, {0xFF, 0x02, 0x00});
+    fake.SendInput(kTagCons, {0x11});  // too short for a code
+    fake.SendInput(kTagCons, {0x11, 0x18});
+    fake.SendCountChange(kTagCtrl, 2);
+    fake.SendCountChange(kTagCons, 5);  // count changes only count on CTRL
+    fake.SendCountChange(kTagCtrl, 0);
+    fake.SendInput(kTagCtrl, ReplyTo(3));  // a reply nobody waits for
+    fake.WaitIdle();
+    EXPECT_EQ(listener.codes, (std::vector<std::uint16_t>{0x02FF, 0x1811}));
+    EXPECT_EQ(listener.counts, (std::vector<std::uint32_t>{2, 0}));
+}
+
+TEST_F(DeviceLinkTest, OddNotificationsAreAnsweredAndIgnored) {
+    const std::uint8_t code[] = {0x01, 0x04};
+    QfBufferRecord buffer{};
+    buffer.bytes = code;
+    QfRequestBlock block{kTagLed, 2, code, 1, &buffer};
+    QfDeviceNotification notification{QF_NOTIFY_INPUT, 0, &block};
+    EXPECT_EQ(link.OnDeviceNotify(notification), 1);  // LED tag
+    block.tag = kTagCons;
+    notification.kind = 7;
+    EXPECT_EQ(link.OnDeviceNotify(notification), 1);  // unknown kind
+    notification.request = nullptr;
+    EXPECT_EQ(link.OnDeviceNotify(notification), 1);
+    block.buffer = nullptr;
+    notification = {QF_NOTIFY_INPUT, 0, &block};
+    EXPECT_EQ(link.OnDeviceNotify(notification), 1);  // CONS without its buffer record
+    EXPECT_TRUE(listener.codes.empty());
+    EXPECT_TRUE(listener.counts.empty());
+
+    link.SetListener(nullptr);
+    block.buffer = &buffer;
+    EXPECT_EQ(link.OnDeviceNotify(notification), 1);  // no listener: dropped
+}
+
+TEST_F(DeviceLinkTest, RepliesReachTheTransportThroughTheControlRequest) {
+    DeviceInfoBlock info;
+    ASSERT_EQ(commands().ReadDeviceInfo(info), kOk);
+    EXPECT_EQ(info.bytes[43], 43);
+}
+
+TEST(DeviceLinkLifetime, DestructionWithdrawsItsRequests) {
+    FakeService fake;
+    std::vector<std::uint32_t> ids;
+    {
+        DeviceLink link(fake, FastTiming());
+        ASSERT_EQ(link.IssueReadRequests(), 1);
+        ASSERT_GT(link.WriteLedStatus({0x05, 0x02}), 0);
+        for (const auto& r : fake.requests()) {
+            ids.push_back(r.id);
+        }
+    }
+    auto deleted = fake.deleted();
+    std::sort(deleted.begin(), deleted.end());
+    EXPECT_EQ(deleted, ids);
+}
+
+TEST(DeviceLinkLifetime, TransactionsBeforeTheControlRequestGetNoReply) {
+    FakeService fake;
+    DeviceLink link(fake, FastTiming());
+    DeviceInfoBlock info;
+    EXPECT_EQ(link.commands().ReadDeviceInfo(info), kNoReply);
+    EXPECT_EQ(fake.writes().size(), 3u);
+}
+
+}  // namespace
+}  // namespace qf::device::test

@@ -1,0 +1,224 @@
+// The device link against the virtual keyboard: the command set moves the keyboard's memory,
+// and the retry rule holds against injected faults.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <numeric>
+#include <vector>
+
+#include "device/commands.h"
+#include "device/device_link.h"
+#include "device/result.h"
+#include "device/services/virtual/virtual_keyboard.h"
+
+namespace qf::device {
+namespace {
+
+using vkbd::Area;
+using vkbd::VirtualKeyboard;
+
+std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 13 + seed + (i >> 8));
+    }
+    return bytes;
+}
+
+class Listener : public DeviceEventListener {
+  public:
+    void OnConsumerCode(std::uint16_t code) override {
+        std::lock_guard lock(mutex);
+        codes.push_back(code);
+    }
+    void OnDeviceCountChanged(std::uint32_t count) override {
+        std::lock_guard lock(mutex);
+        counts.push_back(count);
+    }
+    std::mutex mutex;
+    std::vector<std::uint16_t> codes;
+    std::vector<std::uint32_t> counts;
+};
+
+class VirtualKeyboardLink : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(link.IssueReadRequests(), 1);
+        link.SetListener(&listener);
+    }
+    void TearDown() override { link.SetListener(nullptr); }
+
+    DeviceCommands& commands() { return link.commands(); }
+    std::vector<std::uint8_t> Slice(Area area, std::size_t offset, std::size_t size) {
+        const auto memory = keyboard.Memory(area);
+        EXPECT_GE(memory.size(), offset + size);
+        if (memory.size() < offset + size) {
+            return {};
+        }
+        return {memory.begin() + offset, memory.begin() + offset + size};
+    }
+
+    VirtualKeyboard keyboard;
+    Listener listener;
+    DeviceLink link{keyboard, TransactionTiming::Scaled(0.05)};
+};
+
+// --- the command set moves memory --------------------------------------------------------
+
+TEST_F(VirtualKeyboardLink, DeviceInfoReadsAndWritesTheBlock) {
+    DeviceInfoBlock info;
+    ASSERT_EQ(commands().ReadDeviceInfo(info), kOk);
+    EXPECT_EQ(info.macroMemoryUnits(), 32);  // the keyboard's default 4 KiB
+    EXPECT_EQ(std::vector<std::uint8_t>(info.bytes.begin(), info.bytes.end()),
+              Slice(Area::DeviceInfo, 0, kDeviceInfoSize));
+
+    info.setActiveProfile(2);
+    ASSERT_EQ(commands().WriteDeviceInfo(info), kOk);
+    DeviceInfoBlock again;
+    ASSERT_EQ(commands().ReadDeviceInfo(again), kOk);
+    EXPECT_EQ(again.activeProfile(), 2);
+}
+
+TEST_F(VirtualKeyboardLink, DownloadAndReadBackKeymapsAndMacros) {
+    const auto macros = Pattern(4096, 7);
+    ASSERT_EQ(commands().BeginTransfer(), kOk);
+    ASSERT_EQ(commands().WriteMacroArea(macros.data(), 4096), kOk);
+    std::vector<std::vector<std::uint8_t>> blocks;
+    for (unsigned b = 0; b < kKeymapBlockCount; ++b) {
+        blocks.push_back(Pattern(kKeymapBlockSize, 100 + b));
+        ASSERT_EQ(commands().WriteKeymapBlock(blocks.back().data(), b), kOk);
+    }
+    ASSERT_EQ(commands().EndTransfer(), kOk);
+
+    EXPECT_EQ(Slice(Area::MacroMemory, 0, 4096), macros);
+    for (unsigned b = 0; b < kKeymapBlockCount; ++b) {
+        EXPECT_EQ(Slice(Area::KeymapBlocks, b * kKeymapBlockSize, kKeymapBlockSize), blocks[b]);
+        std::vector<std::uint8_t> read(kKeymapBlockSize);
+        ASSERT_EQ(commands().ReadKeymapBlock(read.data(), b), kOk);
+        EXPECT_EQ(read, blocks[b]);
+    }
+    std::vector<std::uint8_t> readMacros(4096);
+    ASSERT_EQ(commands().ReadMacroArea(readMacros.data(), 4096), kOk);
+    EXPECT_EQ(readMacros, macros);
+}
+
+TEST_F(VirtualKeyboardLink, DefaultKeymapSettingsAndUserColours) {
+    std::vector<std::uint8_t> keymap(kKeymapBlockSize);
+    ASSERT_EQ(commands().ReadDefaultKeymap(keymap.data()), kOk);
+    EXPECT_EQ(keymap, Slice(Area::DefaultKeymap, 0, kKeymapBlockSize));
+
+    const auto record = Pattern(35, 3);
+    ASSERT_EQ(commands().BeginTransfer(), kOk);
+    ASSERT_EQ(commands().WriteSettings(record.data(), 35, 42 * 1), kOk);
+    const std::uint8_t colour[] = {0x10, 0x20, 0x30};
+    ASSERT_EQ(commands().WriteUserColours(colour, 3, 4, 2), kOk);
+    ASSERT_EQ(commands().EndTransfer(), kOk);
+    EXPECT_EQ(Slice(Area::Settings, 42, 35), record);
+    EXPECT_EQ(Slice(Area::UserColours, 36 * 2 + 3 * 4, 3),
+              (std::vector<std::uint8_t>{0x10, 0x20, 0x30}));
+
+    std::array<std::uint8_t, 56> buffer{};
+    ASSERT_EQ(commands().ReadSettings(buffer.data(), 56, 42), kOk);
+    EXPECT_TRUE(std::equal(record.begin(), record.end(), buffer.begin()));
+    ASSERT_EQ(commands().ReadUserColours(buffer.data(), 36, 0, 2), kOk);
+    EXPECT_EQ(buffer[12], 0x10);
+    EXPECT_EQ(buffer[14], 0x30);
+}
+
+TEST_F(VirtualKeyboardLink, TraceShowsTheExactReport) {
+    keyboard.ClearTrace();
+    DeviceInfoBlock info;
+    ASSERT_EQ(commands().ReadDeviceInfo(info), kOk);
+    keyboard.WaitIdle();
+    const auto trace = keyboard.Trace();
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(trace[0].direction, vkbd::Direction::ToKeyboard);
+    EXPECT_EQ(trace[0].interface, vkbd::Interface::Control);
+    std::vector<std::uint8_t> expected(64, 0);
+    const std::uint8_t head[] = {0x04, 0x2F, 0x00, 0x03, 0x2C};
+    std::copy(std::begin(head), std::end(head), expected.begin());
+    EXPECT_EQ(trace[0].bytes, expected);
+    EXPECT_EQ(trace[1].direction, vkbd::Direction::FromKeyboard);
+    EXPECT_EQ(trace[1].bytes.at(3), 3);
+}
+
+// --- the retry rule against injected faults ------------------------------------------------
+
+struct FaultCase {
+    const char* name;
+    void (*inject)(VirtualKeyboard&);
+    int result;          // of ReadDeviceInfo
+    std::size_t writes;  // reports that reached the keyboard
+};
+
+const FaultCase kFaults[] = {
+    {"NoReplyThreeTimes", [](VirtualKeyboard& k) { k.InjectNoReply(3); }, kNoReply, 3},
+    {"WrongCommandThreeTimes", [](VirtualKeyboard& k) { k.InjectWrongCommand(3); }, kNoReply, 3},
+    {"FfOnceThenGood", [](VirtualKeyboard& k) { k.InjectStatus(0xFF, 1); }, kOk, 2},
+    {"FeThreeTimes", [](VirtualKeyboard& k) { k.InjectStatus(0xFE, 3); }, kStatusFE, 3},
+    {"FfThreeTimes", [](VirtualKeyboard& k) { k.InjectStatus(0xFF, 3); }, kStatusFF, 3},
+    {"NoReplyTwiceThenGood", [](VirtualKeyboard& k) { k.InjectNoReply(2); }, kOk, 3},
+    {"WriteRefused", [](VirtualKeyboard& k) { k.InjectWriteRefusal(1); }, kWriteRefused, 0},
+    {"Unplugged", [](VirtualKeyboard& k) { k.Unplug(); }, kNoDevice, 0},
+};
+
+class VirtualKeyboardFaults : public VirtualKeyboardLink,
+                              public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(VirtualKeyboardFaults, ReadDeviceInfo) {
+    const FaultCase& c = GetParam();
+    const std::size_t before = keyboard.ReportsReceived();
+    c.inject(keyboard);
+    DeviceInfoBlock info;
+    EXPECT_EQ(commands().ReadDeviceInfo(info), c.result);
+    EXPECT_EQ(keyboard.ReportsReceived() - before, c.writes);
+    if (c.result == kOk) {
+        EXPECT_EQ(info.macroMemoryUnits(), 32);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, VirtualKeyboardFaults, ::testing::ValuesIn(kFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VirtualKeyboardLink, ChunksBeforeAnUnplugStayWritten) {
+    const auto before = Slice(Area::KeymapBlocks, 512, kKeymapBlockSize);
+    const auto block = Pattern(kKeymapBlockSize, 55);
+    keyboard.UnplugBeforeReport(4);
+    EXPECT_EQ(commands().WriteKeymapBlock(block.data(), 1), kWriteRefused);
+    const auto after = Slice(Area::KeymapBlocks, 512, kKeymapBlockSize);
+    ASSERT_EQ(after.size(), kKeymapBlockSize);
+    EXPECT_TRUE(std::equal(block.begin(), block.begin() + 168, after.begin()));
+    EXPECT_TRUE(std::equal(before.begin() + 168, before.end(), after.begin() + 168));
+    keyboard.WaitIdle();
+    EXPECT_EQ(listener.counts, std::vector<std::uint32_t>{0});
+    // With the keyboard gone nothing more is sent.
+    EXPECT_EQ(commands().WriteKeymapBlock(block.data(), 1), kNoDevice);
+}
+
+TEST_F(VirtualKeyboardLink, SlowRepliesAfterGiveUpAreDropped) {
+    keyboard.SetReplyDelay(std::chrono::milliseconds(200));  // the wait is 50 ms
+    DeviceInfoBlock info;
+    EXPECT_EQ(commands().ReadDeviceInfo(info), kNoReply);
+    keyboard.WaitIdle();  // the late replies arrive while nobody waits
+    keyboard.SetReplyDelay({});
+    EXPECT_EQ(commands().ReadDeviceInfo(info), kOk);
+}
+
+// --- unasked news --------------------------------------------------------------------------
+
+TEST_F(VirtualKeyboardLink, PlugConsumerCodesAndLedStatus) {
+    keyboard.PressConsumerCode(0x02FF);
+    keyboard.WaitIdle();  // unplugging drops events not yet delivered
+    keyboard.Unplug();
+    keyboard.Plug();
+    keyboard.WaitIdle();
+    EXPECT_EQ(listener.codes, std::vector<std::uint16_t>{0x02FF});
+    EXPECT_EQ(listener.counts, (std::vector<std::uint32_t>{0, 1}));
+
+    ASSERT_GT(link.WriteLedStatus({0x05, 0x03}), 0);
+    EXPECT_EQ(keyboard.LedStatus(), (std::array<std::uint8_t, 2>{0x05, 0x03}));
+}
+
+}  // namespace
+}  // namespace qf::device
