@@ -1,0 +1,30 @@
+// The virtual keyboard's state file: its memory areas, kept across runs.
+//
+// Layout (little-endian): the 8-byte magic "QFVKSTAT", u32 version 1, u32 area count 6, then
+// per area u8 area number, u32 length and the bytes, then a u32 FNV-1a hash of everything
+// before it. Every area appears exactly once; every size is that of the area, except the macro
+// memory's, which is fitted to the keyboard's own on loading.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "device/services/virtual/keyboard_memory.h"
+
+namespace qf::vkbd {
+
+std::vector<std::uint8_t> SerializeState(const KeyboardMemory& memory);
+
+// 1 and `memory` replaced when `bytes` is a valid state; 0 with `memory` untouched otherwise.
+// The macro memory keeps the size `memory` has: the stored one is cut or zero-filled to it.
+[[nodiscard]] int ParseState(std::span<const std::uint8_t> bytes, KeyboardMemory& memory);
+
+// 1 when written: to a temporary file beside `path`, flushed, then renamed over it, so a
+// failure leaves the previous file whole. 0 otherwise.
+[[nodiscard]] int SaveStateFile(const std::filesystem::path& path, const KeyboardMemory& memory);
+// 1 when the file was read and valid; 0 otherwise (missing, unreadable, too large, broken),
+// `memory` then untouched.
+[[nodiscard]] int LoadStateFile(const std::filesystem::path& path, KeyboardMemory& memory);
+
+}  // namespace qf::vkbd

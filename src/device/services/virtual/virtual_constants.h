@@ -1,0 +1,69 @@
+// Constants of the virtual keyboard: its memory layout, its firmware's answers, its state file
+// and the environment variables of its shared library.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "lighting/default_lighting.h"
+
+namespace qf::vkbd {
+
+// Memory areas.
+inline constexpr std::size_t kKeymapBlockSize = 512;
+inline constexpr std::size_t kKeymapBlockCount = 3;
+inline constexpr std::size_t kKeymapAreaSize = kKeymapBlockSize * kKeymapBlockCount;  // 1536
+inline constexpr std::size_t kDefaultKeymapSize = 512;
+inline constexpr std::size_t kMacroUnitSize = 128;
+inline constexpr std::size_t kSettingsAreaSize = lighting::kLightingAreaSize;      // 126
+inline constexpr std::size_t kUserColourAreaSize = lighting::kUserColourAreaSize;  // 108
+inline constexpr std::size_t kDeviceInfoSize = 44;
+
+// Device info block fields.
+inline constexpr std::size_t kInfoActiveProfile = 10;
+inline constexpr std::size_t kInfoMacroUnits = 11;
+inline constexpr std::size_t kInfoModeList = 12;
+inline constexpr std::size_t kModeListSize = 32;
+inline constexpr std::uint8_t kProfileCount = 3;
+
+// What the factory puts in bytes 0-9 of the device info block: a firmware version, the USB
+// ids and a hardware revision, as such blocks usually carry them.
+inline constexpr std::array<std::uint8_t, 10> kFactoryInfoHead = {0x01, 0x07, 0x45, 0x0C, 0x23,
+                                                                  0x65, 0x02, 0x00, 0x10, 0x00};
+// The lighting modes the keyboard offers, in the order it lists them.
+inline constexpr std::array<std::uint8_t, 18> kFactoryModeList = {
+    1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 8};
+
+// Factory zone colours, the same for each profile: two slots per zone.
+// clang-format off
+inline constexpr std::array<std::uint8_t, lighting::kZoneColourTableSize> kFactoryZoneColours = {
+    255, 0, 0,     255, 0, 0,      // zone 1: red
+    255, 128, 0,   255, 128, 0,    // zone 2: orange
+    255, 255, 0,   255, 255, 0,    // zone 3: yellow
+    0, 255, 0,     0, 255, 0,      // zone 4: green
+    0, 0, 255,     0, 0, 255,      // zone 5: blue
+    128, 0, 255,   128, 0, 255,    // zone 6: purple
+};
+// clang-format on
+
+// Consumer-key event codes the keyboard sends for its own function keys.
+inline constexpr std::uint16_t kCodeBankSwitch = 0x02FF;
+
+// Firmware answers.
+inline constexpr std::uint8_t kStatusOk = 0x00;
+inline constexpr std::uint8_t kStatusRefused = 0xFF;
+inline constexpr std::size_t kMaxDataLength = 56;
+inline constexpr std::uint16_t kConsumerReportSize = 2;
+inline constexpr std::uint32_t kLedStatusSize = 2;
+
+// State file.
+inline constexpr std::array<std::uint8_t, 8> kStateMagic = {'Q', 'F', 'V', 'K', 'S', 'T', 'A', 'T'};
+inline constexpr std::uint32_t kStateVersion = 1;
+inline constexpr std::size_t kMaxStateFileSize = 64 * 1024;
+
+// Environment variables read by the shared library.
+inline constexpr const char* kEnvStateFile = "QUILLFEN_VIRTUAL_STATE";
+inline constexpr const char* kEnvTraceFile = "QUILLFEN_VIRTUAL_TRACE";
+
+}  // namespace qf::vkbd

@@ -1,0 +1,225 @@
+// The state file: what the keyboard remembers across runs, and what it does with a broken file.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "device/services/virtual/keyboard_memory.h"
+#include "device/services/virtual/state_file.h"
+#include "keys/builtin_keymap.h"
+#include "vkbd_test_support.h"
+
+namespace qf::vkbd::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StateFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name =
+            std::string("vkbd_state_") + info->test_suite_name() + "_" + info->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        folder_ = fs::temp_directory_path() / name;
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        path_ = folder_ / "keyboard.state";
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    VirtualKeyboardOptions Options(std::uint8_t units = 32) const {
+        return VirtualKeyboardOptions{units, true, path_};
+    }
+
+    Bytes FileBytes() const {
+        std::ifstream in(path_, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    void WriteFile(const Bytes& bytes) const {
+        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+
+    fs::path folder_;
+    fs::path path_;
+};
+
+// Changes made through reports, in every area the host can write.
+void ChangeEveryArea(VirtualKeyboard& keyboard) {
+    RecordingSink sink;
+    std::uint32_t id = 0;
+    ASSERT_EQ(
+        keyboard.RequestAsyncRead(qf::device::kControlKey, &sink, qf::device::kTagCtrl, 0, &id), 1);
+    Bytes info = keyboard.Memory(Area::DeviceInfo);
+    info[10] = 1;
+    for (const Bytes& frame :
+         {Request(8, 3, 1024 + 24, {0x02, 0x02, 0x04}), Request(10, 4, 0, {0xAA, 0x55, 4, 0}),
+          Request(6, 1, 42, {7}), Request(17, 3, 36, {1, 2, 3}), Request(4, 44, 0, info)}) {
+        ASSERT_EQ(keyboard.RequestWriteOne(qf::device::kControlKey, frame.data(), 64, 0), 1);
+    }
+    keyboard.WaitIdle();
+    ASSERT_EQ(keyboard.DeleteRequestFromUnitId(id), 1);
+    for (const auto& reply : sink.OfKind(QF_NOTIFY_INPUT)) {
+        ASSERT_EQ(reply.bytes[7], 0);
+    }
+}
+
+TEST_F(StateFileTest, MemorySurvivesARestart) {
+    std::vector<Bytes> saved;
+    {
+        VirtualKeyboard keyboard(Options());
+        ChangeEveryArea(keyboard);
+        for (Area a : {Area::KeymapBlocks, Area::DefaultKeymap, Area::MacroMemory, Area::Settings,
+                       Area::UserColours, Area::DeviceInfo}) {
+            saved.push_back(keyboard.Memory(a));
+        }
+    }  // saved at destruction
+    ASSERT_TRUE(fs::exists(path_));
+
+    VirtualKeyboard again(Options());
+    std::size_t i = 0;
+    for (Area a : {Area::KeymapBlocks, Area::DefaultKeymap, Area::MacroMemory, Area::Settings,
+                   Area::UserColours, Area::DeviceInfo}) {
+        EXPECT_EQ(again.Memory(a), saved[i++]) << "area " << static_cast<int>(a);
+    }
+    EXPECT_EQ(again.Memory(Area::DeviceInfo)[10], 1);
+    EXPECT_THAT(Slice(again.Memory(Area::KeymapBlocks), 1024 + 24, 3),
+                ::testing::ElementsAre(2, 2, 4));
+}
+
+TEST_F(StateFileTest, SaveStateWritesWithoutLeavingTemporaryFiles) {
+    VirtualKeyboard keyboard(Options());
+    keyboard.SetMemory(Area::Settings, 0, Bytes{9});
+    ASSERT_EQ(keyboard.SaveState(), 1);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder_)) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1u);
+    keyboard.SetMemory(Area::Settings, 0, Bytes{1});
+    ASSERT_EQ(keyboard.LoadState(), 1);
+    EXPECT_EQ(keyboard.Memory(Area::Settings)[0], 9);
+}
+
+TEST_F(StateFileTest, WithoutAStateFileSaveAndLoadFail) {
+    VirtualKeyboard keyboard;
+    EXPECT_EQ(keyboard.SaveState(), 0);
+    EXPECT_EQ(keyboard.LoadState(), 0);
+}
+
+TEST_F(StateFileTest, SaveIntoAMissingFolderFails) {
+    VirtualKeyboard keyboard(VirtualKeyboardOptions{32, true, folder_ / "absent" / "state"});
+    EXPECT_EQ(keyboard.SaveState(), 0);
+}
+
+TEST_F(StateFileTest, MacroMemoryIsFittedToTheKeyboardsOwnSize) {
+    {
+        VirtualKeyboard big(Options(4));
+        Bytes macro(512, 0x11);
+        big.SetMemory(Area::MacroMemory, 0, macro);
+    }
+    VirtualKeyboard small(Options(2));
+    EXPECT_EQ(small.Memory(Area::MacroMemory), Bytes(256, 0x11));
+    EXPECT_EQ(small.Memory(Area::DeviceInfo)[11], 2);
+}
+
+// A broken file, made by one change to a good one.
+struct Breakage {
+    const char* name;
+    std::function<void(Bytes&)> breakIt;
+};
+
+class BrokenStateFileTest : public StateFileTest, public ::testing::WithParamInterface<Breakage> {};
+
+TEST_P(BrokenStateFileTest, IsIgnoredAndTheKeyboardStartsFromTheFactory) {
+    {
+        VirtualKeyboard keyboard(Options());
+        keyboard.SetMemory(Area::Settings, 0, Bytes{9});
+        keyboard.SetMemory(Area::DefaultKeymap, 0, Bytes{0x77});
+    }
+    Bytes bytes = FileBytes();
+    ASSERT_GT(bytes.size(), 100u);
+    GetParam().breakIt(bytes);
+    WriteFile(bytes);
+
+    VirtualKeyboard keyboard(VirtualKeyboardOptions{32, true, path_});
+    EXPECT_EQ(keyboard.Memory(Area::Settings)[0], 1) << "factory mode 1";
+    EXPECT_EQ(keyboard.Memory(Area::DefaultKeymap),
+              Bytes(keys::kBuiltinDefaultKeymap.begin(), keys::kBuiltinDefaultKeymap.end()));
+    EXPECT_EQ(keyboard.LoadState(), 0);
+    EXPECT_EQ(keyboard.Memory(Area::Settings)[0], 1) << "a failed load changes nothing";
+}
+
+// Re-seals a changed file so that only the change itself is wrong.
+void Reseal(Bytes& bytes) {
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i + 4 < bytes.size(); ++i) {
+        hash ^= bytes[i];
+        hash *= 16777619u;
+    }
+    const std::size_t at = bytes.size() - 4;
+    for (int k = 0; k < 4; ++k) {
+        bytes[at + k] = static_cast<std::uint8_t>(hash >> (8 * k));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BrokenStateFileTest,
+    ::testing::Values(Breakage{"Empty", [](Bytes& b) { b.clear(); }},
+                      Breakage{"HeaderOnly", [](Bytes& b) { b.resize(16); }},
+                      Breakage{"Truncated", [](Bytes& b) { b.resize(b.size() / 2); }},
+                      Breakage{"OneByteShort", [](Bytes& b) { b.pop_back(); }},
+                      Breakage{"FlippedByte", [](Bytes& b) { b[200] ^= 0x40; }},
+                      Breakage{"TrailingGarbage", [](Bytes& b) { b.push_back(0); }},
+                      Breakage{"WrongMagic",
+                               [](Bytes& b) {
+                                   b[0] = 'X';
+                                   Reseal(b);
+                               }},
+                      Breakage{"WrongVersion",
+                               [](Bytes& b) {
+                                   b[8] = 2;
+                                   Reseal(b);
+                               }},
+                      Breakage{"AreaLengthTooLarge",
+                               [](Bytes& b) {
+                                   b[16 + 1 + 3] = 0x7F;  // first area's length, high byte
+                                   Reseal(b);
+                               }},
+                      Breakage{"AreaNumberRepeated",
+                               [](Bytes& b) {
+                                   b[16 + 5 + 1536] =
+                                       0;  // the second area claims to be the first again
+                                   Reseal(b);
+                               }},
+                      Breakage{"ActiveProfileOutOfRange",
+                               [](Bytes& b) {
+                                   b[b.size() - 4 - 44 + 10] = 3;
+                                   Reseal(b);
+                               }},
+                      Breakage{"NotAStateFileAtAll",
+                               [](Bytes& b) {
+                                   for (std::size_t i = 0; i < b.size(); ++i) {
+                                       b[i] = static_cast<std::uint8_t>(i * 31 + 7);
+                                   }
+                               }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StateFormatTest, ParseAcceptsWhatSerializeWrites) {
+    KeyboardMemory memory(32);
+    (void)memory.Write(Area::UserColours, 105, Bytes{4, 5, 6});
+    KeyboardMemory other(32);
+    ASSERT_EQ(ParseState(SerializeState(memory), other), 1);
+    EXPECT_THAT(
+        Slice(Bytes(other.Bytes(Area::UserColours).begin(), other.Bytes(Area::UserColours).end()),
+              105, 3),
+        ::testing::ElementsAre(4, 5, 6));
+}
+
+}  // namespace
+}  // namespace qf::vkbd::test
