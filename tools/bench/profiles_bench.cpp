@@ -20,7 +20,8 @@ using namespace qf;
 
 fs::path BenchFolder() {
     static const fs::path folder = [] {
-        fs::path p = fs::temp_directory_path() / ("qf-profiles-bench-" + std::to_string(::getpid()));
+        fs::path p =
+            fs::temp_directory_path() / ("qf-profiles-bench-" + std::to_string(::getpid()));
         fs::create_directories(p);
         return p;
     }();
