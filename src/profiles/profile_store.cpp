@@ -124,49 +124,9 @@ int ReadProfileBytes(const fs::path& path, std::vector<std::uint8_t>& bytes, std
     return 1;
 }
 
-// Writes without the flush: atomic against a crash of the program, not against power loss.
-int WriteWithoutFlush(const fs::path& path, ByteSpan bytes, std::string* error) {
-    fs::path temp = path;
-    temp += ".tmp-noflush";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        if (error != nullptr) {
-            *error = "cannot create " + temp.string() + ": " + std::strerror(errno);
-        }
-        return 0;
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (error != nullptr) {
-                *error = "cannot write " + temp.string() + ": " + std::strerror(errno);
-            }
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return 0;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0 || std::rename(temp.c_str(), path.c_str()) != 0) {
-        if (error != nullptr) {
-            *error = "cannot replace " + path.string() + ": " + std::strerror(errno);
-        }
-        ::unlink(temp.c_str());
-        return 0;
-    }
-    return 1;
-}
-
 int WriteBytes(const fs::path& path, ByteSpan bytes, const SaveOptions& options,
                std::string* error) {
-    if (!options.flush) {
-        return WriteWithoutFlush(path, bytes, error);
-    }
-    return text::WriteFileAtomically(path, bytes, options.faults, error);
+    return text::WriteFileAtomically(path, bytes, options.faults, error, options.flush);
 }
 
 }  // namespace

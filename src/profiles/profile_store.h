@@ -103,7 +103,7 @@ struct SaveOptions {
     // Flush to disk before the rename. Without it the write is still atomic against a crash of
     // the program but not against a power loss; meant for measurements and scratch files.
     bool flush = true;
-    // Fault seam for tests of crash safety (durable writes only).
+    // Fault seam for tests of crash safety.
     const text::WriteFaults* faults = nullptr;
 };
 

@@ -34,7 +34,7 @@ std::filesystem::path TempPathFor(const std::filesystem::path& path) {
 }  // namespace
 
 int WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                        const WriteFaults* faults, std::string* error) {
+                        const WriteFaults* faults, std::string* error, bool flush) {
     const std::filesystem::path temp = TempPathFor(path);
     if (!Allowed(faults, WriteStep::CreateTemp)) {
         SetError(error, "cannot create " + temp.string(), EIO);
@@ -68,7 +68,7 @@ int WriteFileAtomically(const std::filesystem::path& path, std::span<const std::
         }
         done += static_cast<std::size_t>(n);
     }
-    if (!Allowed(faults, WriteStep::Flush) || ::fsync(fd) != 0) {
+    if (!Allowed(faults, WriteStep::Flush) || (flush && ::fsync(fd) != 0)) {
         return fail("cannot flush " + temp.string(), errno != 0 ? errno : EIO, true);
     }
     if (!Allowed(faults, WriteStep::Close)) {

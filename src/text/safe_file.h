@@ -25,11 +25,13 @@ struct WriteFaults {
 };
 
 // 1 on success, 0 on failure (the target is then untouched and no temporary file is left).
-// `error`, when given, receives a short description of the failure.
+// `error`, when given, receives a short description of the failure. Without `flush` the data is
+// not forced to disk before the rename: the write stays atomic against a crash of the program but
+// not against a power loss (for measurements and scratch files).
 [[nodiscard]] int WriteFileAtomically(const std::filesystem::path& path,
                                       std::span<const std::uint8_t> bytes,
                                       const WriteFaults* faults = nullptr,
-                                      std::string* error = nullptr);
+                                      std::string* error = nullptr, bool flush = true);
 
 // Reads the whole file, opened for reading only. 1 on success; 0 when it cannot be opened or
 // read, or is larger than `maxSize` bytes (`out` is then left empty).
