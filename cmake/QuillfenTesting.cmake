@@ -1,12 +1,15 @@
 # qf_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# The label tsan marks tests that CI also runs under ThreadSanitizer.
 # One GoogleTest executable; its tests are registered with CTest one by one.
 function(qf_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-    # A list property must reach set_tests_properties as one argument: escape its separators.
-    string(REPLACE ";" "\\;" labels "${ARG_LABELS}")
+    # The discovered tests' properties lose list separators on their way to set_tests_properties,
+    # so the labels are joined into one (device:tsan); `ctest -L` takes a regular expression, so
+    # `ctest -L tsan` and `ctest -L device` both select it.
+    string(JOIN ":" labels ${ARG_LABELS})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS "${labels}" TIMEOUT 300)
 endfunction()
