@@ -1,0 +1,57 @@
+// The download: the staging store's macros and keymaps written to the keyboard.
+//
+//   capacity check -> BeginTransfer -> WriteMacroArea (whole image)
+//                  -> WriteKeymapBlock 0, 1, 2 (or the active profile's only) -> EndTransfer
+//
+// The macro memory image is built with names when they fit the keyboard's macro memory and
+// without them otherwise; when even the image without names is too large nothing is sent.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/app_state.h"
+#include "device/commands.h"
+#include "keys/default_keymap.h"
+#include "profiles/profile_store.h"
+#include "text/language.h"
+#include "text/prompter.h"
+
+namespace qf::profiles {
+
+struct DownloadDependencies {
+    device::DeviceCommands& device;
+    const keys::DefaultKeymap& defaultKeymap;
+    app::AppState& state;
+    text::Prompter& prompter;
+    const text::LanguageTable& language;
+};
+
+// What a download did, for callers that report more than its result.
+struct DownloadReport {
+    bool tooLong = false;            // the macros do not fit even without names: nothing was sent
+    bool namesDropped = false;       // the image went without names
+    std::uint32_t capacity = 0;      // the keyboard's macro memory in bytes
+    std::uint32_t imageSize = 0;     // the macro memory image sent
+    std::vector<unsigned> profiles;  // keymap blocks sent, in order
+    int firstFailure = 1;            // the first command result other than 1, else 1
+};
+
+// Writes the staging store (whose lock the caller holds) to the keyboard: the macro memory and
+// the keymaps of profiles 0, 1 and 2 when `all` is set, else of the keyboard's active profile.
+//
+// The macro memory capacity is the keyboard's own: byte 11 of its device info x 128. A
+// single-profile download reads the device info anyway (for the active profile) and takes the
+// capacity from it; an all-profiles download uses the capacity the keyboard reported when it
+// arrived (AppState), reading the device info only when none is known. A device info that
+// cannot be read, an active profile outside 0..2 or a staging store without a main block send
+// nothing and give 0.
+//
+// Macros too large even without names: EXTRA_MACRO_TOO_LONG, nothing sent, 0. Names left out:
+// EXTRA_PROFILE_SPACE_TIGHT after the transfer. Once started, the sequence runs to its end
+// whatever a command returns; the result is 1 only when every command of it returned 1.
+[[nodiscard]] int DownloadToKeyboard(StagingStore::Access& staging, bool all,
+                                     const DownloadDependencies& deps,
+                                     DownloadReport* report = nullptr);
+
+}  // namespace qf::profiles

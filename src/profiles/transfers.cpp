@@ -1,0 +1,213 @@
+#include "profiles/transfers.h"
+
+#include <array>
+#include <vector>
+
+#include "keys/keymap_image.h"
+#include "macros/macro_image.h"
+#include "text/language_keys.h"
+
+namespace qf::profiles {
+
+namespace {
+
+constexpr std::size_t kMacroHeadSize = macros::kImageHeaderSize;  // 16 bytes
+constexpr int kHighestReadableProfile = 3;
+
+// UTF-8 to UTF-16; bytes that do not form a character become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t c = 0;
+        if (lead < 0x80) {
+            length = 1;
+            c = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            c = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            c = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            c = lead & 0x07;
+        }
+        bool valid = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (!valid || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += length;
+    }
+    return out;
+}
+
+int Fail(std::string* error, const std::string& what) {
+    if (error != nullptr) {
+        *error = what;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::filesystem::path ProfileTransfers::CachePath() const {
+    return ProfileCachePath(deps_.profileFolder, 0);
+}
+
+DownloadDependencies ProfileTransfers::Download() const {
+    return {deps_.device, deps_.defaultKeymap, deps_.state, deps_.prompter, deps_.language};
+}
+
+int ProfileTransfers::ApplyStoreToKeyboard(bool all, DownloadReport* report) {
+    auto store = deps_.store.Lock();
+    return ApplyStoreToKeyboard(store, all, report);
+}
+
+int ProfileTransfers::ApplyStoreToKeyboard(ProfileStore::Access& store, bool all,
+                                           DownloadReport* report) {
+    auto staging = CopyStoreToStaging(store);
+    if (!staging->HasMainBlock()) {
+        return 0;
+    }
+    return DownloadToKeyboard(staging, all, Download(), report);
+}
+
+int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, std::string* error) {
+    const int active = deps_.activeProfile.ReadActiveProfile();
+    if (active < 0) {
+        return Fail(error, "the keyboard's device info cannot be read");
+    }
+    if (active > kHighestReadableProfile) {
+        return Fail(error, "the keyboard reports profile " + std::to_string(active));
+    }
+
+    std::array<keys::KeymapImage, kDeviceKeyBlockCount> keymaps{};
+    for (unsigned b = 0; b < keymaps.size(); ++b) {
+        if (deps_.device.ReadKeymapBlock(keymaps[b].data(), b) != 1) {
+            return Fail(error, "keymap " + std::to_string(b) + " cannot be read");
+        }
+    }
+
+    std::array<std::uint8_t, kMacroHeadSize> head{};
+    if (deps_.device.ReadMacroArea(head.data(), head.size()) != 1) {
+        return Fail(error, "the macro memory cannot be read");
+    }
+    std::vector<macros::MacroRecord> records;
+    if (ReadLe16(head.data() + macros::kImageMagicOffset) == macros::kMacroImageMagic) {
+        const std::uint16_t size = ReadLe16(head.data() + macros::kImageSizeOffset);
+        std::vector<std::uint8_t> image(size);
+        if (deps_.device.ReadMacroArea(image.data(), size) != 1) {
+            return Fail(error, "the macro memory cannot be read");
+        }
+        const std::u16string prefix =
+            Utf8ToUtf16(deps_.language.Text(text::TextId::MACRO_NEW_PREFIX));
+        macros::ImageReadResult read = macros::MacroImageToRecords(image, prefix);
+        // A macro memory the reader refuses holds no macro the system can show or play.
+        if (read.result == 1) {
+            records = std::move(read.records);
+        }
+    }
+
+    StoreContents contents;
+    contents.mainBlock = NewMainBlock(0);
+    const keys::KeymapImage defaults = deps_.defaultKeymap.Get();
+    for (std::size_t b = 0; b < keymaps.size(); ++b) {
+        if (keys::KeymapImageToKeyBlock(keymaps[b], defaults, contents.MutableKeyBlock(b)) != 1) {
+            return Fail(error, "internal: key block size");
+        }
+    }
+    contents.macros = std::move(records);
+    return WriteProfileFile(path, contents, deps_.saveOptions, error);
+}
+
+int ProfileTransfers::LoadProfileFromKeyboard(bool quiet) {
+    (void)EnsureProfileFolder(deps_.profileFolder);
+    const int active = deps_.activeProfile.ReadActiveProfile();
+    bool read = false;
+    if (active >= 0) {
+        read = ReadKeyboardIntoFile(ProfileCachePath(deps_.profileFolder, active)) == 1;
+    }
+    {
+        auto store = deps_.store.Lock();
+        bool loaded = false;
+        if (read) {
+            // Replaces the store only when the whole file loads.
+            loaded = LoadProfileFile(store, ProfileCachePath(deps_.profileFolder, active)) == 1;
+        }
+        if (!loaded) {
+            FreeStoreContents(store);
+            InstallBlankMainBlock(store, 0);
+        }
+        deps_.assignments.RefreshAssignmentViews(store);
+    }
+    if (!quiet) {
+        deps_.window.ClearUnapplied();
+    }
+    return 1;
+}
+
+ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& path) {
+    const auto refuse = [this]() {
+        deps_.prompter.ShowMessage(text::TextId::MAIN_PROMPT_INPORT,
+                                   deps_.language.Text(text::TextId::MAIN_PROMPT_INPORT));
+        return ImportResult{};
+    };
+    const Validation validation = ValidateProfileFile(path);
+    if (validation.result != 1) {
+        if (validation.formatError) {
+            deps_.prompter.ShowMessage(
+                text::TextId::PROFILE_FORMAT_ERROR,
+                deps_.language.Format(text::TextId::PROFILE_FORMAT_ERROR, path.string()));
+        }
+        return refuse();
+    }
+    ImportResult result;
+    {
+        auto store = deps_.store.Lock();
+        // A file that passed the header check but cannot be read whole (cut short, changed
+        // meanwhile) leaves the store as it was: nothing half-loaded reaches the cache file or
+        // the keyboard.
+        if (LoadProfileFile(store, path) != 1) {
+            return refuse();
+        }
+        result.result = 1;
+        (void)SaveProfileCache(store, CachePath(), deps_.saveOptions);
+        result.download = ApplyStoreToKeyboard(store, true);
+        deps_.assignments.RefreshAssignmentViews(store);
+    }
+    deps_.window.ClearUnapplied();
+    return result;
+}
+
+int ProfileTransfers::ApplyChanges() {
+    if (!deps_.window.HasUnappliedChanges()) {
+        return 1;
+    }
+    auto store = deps_.store.Lock();
+    const int saved = SaveProfileCache(store, CachePath(), deps_.saveOptions);
+    const int downloaded = ApplyStoreToKeyboard(store, false);
+    if (saved == 1 && downloaded == 1) {
+        deps_.window.ClearUnapplied();
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace qf::profiles

@@ -1,0 +1,92 @@
+// The transfers between the profile store and the keyboard: the keyboard read into a profile
+// file and from there into the store, the store written to the keyboard through the staging
+// store, the import of a profile file, and the main window's Apply.
+//
+// One ProfileTransfers object is owned by the application and used by the main window, the
+// device monitor's full refresh (LoadProfileFromKeyboard, ReadActiveProfile), the profile
+// manager and the command-line tool. Every call runs on the calling thread and blocks it while
+// the keyboard is read or written.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "app/app_state.h"
+#include "device/commands.h"
+#include "keys/default_keymap.h"
+#include "profiles/assignments.h"
+#include "profiles/download.h"
+#include "profiles/profile_store.h"
+#include "profiles/switching.h"
+#include "text/language.h"
+#include "text/prompter.h"
+
+namespace qf::profiles {
+
+struct TransferDependencies {
+    device::DeviceCommands& device;
+    ProfileStore& store;
+    const keys::DefaultKeymap& defaultKeymap;
+    app::AppState& state;
+    text::Prompter& prompter;
+    const text::LanguageTable& language;
+    std::filesystem::path profileFolder;
+    ActiveProfileSource& activeProfile;
+    Assignments& assignments;
+    UnappliedChanges& window;
+    SaveOptions saveOptions = {};
+};
+
+struct ImportResult {
+    int result = 0;    // 1 the file replaced the store; 0 refused, the store is unchanged
+    int download = 0;  // when imported: the result of writing it to the keyboard
+};
+
+class ProfileTransfers {
+public:
+    explicit ProfileTransfers(TransferDependencies deps) : deps_(std::move(deps)) {}
+
+    // The profile cache file.
+    [[nodiscard]] std::filesystem::path CachePath() const;
+
+    // Copies the store into the staging store and downloads it: all three profiles when `all`
+    // is set, the keyboard's active profile only otherwise. The result of DownloadToKeyboard.
+    [[nodiscard]] int ApplyStoreToKeyboard(bool all, DownloadReport* report = nullptr);
+    [[nodiscard]] int ApplyStoreToKeyboard(ProfileStore::Access& store, bool all,
+                                           DownloadReport* report = nullptr);
+
+    // Reads the keyboard's three keymaps and its macro memory and writes them as a profile file
+    // (through a temporary file, so a failure leaves an old file whole). A macro memory that
+    // does not start with 0x55AA, or whose image cannot be read, gives no macros. 1 written; 0
+    // when the active profile cannot be read or is above 3, a read fails or the file cannot be
+    // written (`error` says which). Touches no store.
+    [[nodiscard]] int ReadKeyboardIntoFile(const std::filesystem::path& path,
+                                           std::string* error = nullptr);
+
+    // Refreshes the store from the keyboard through the profile cache file; when the keyboard
+    // cannot be read (or the file not loaded) the store becomes a new, empty main block. Then
+    // the assignments are redrawn and, unless `quiet`, the window's unapplied changes cleared.
+    // Always 1.
+    int LoadProfileFromKeyboard(bool quiet);
+
+    // Validates a profile file and, when valid, makes it the store, saves the cache file,
+    // downloads all profiles, redraws and clears the window's unapplied changes. An invalid
+    // file shows PROFILE_FORMAT_ERROR (for a malformed header) and MAIN_PROMPT_INPORT and
+    // leaves the store as it was.
+    ImportResult ImportProfileFile(const std::filesystem::path& path);
+
+    // The main window's Apply: when it has unapplied changes, saves the cache file and
+    // downloads the active profile; the changes count as applied only when both succeed.
+    // 1 when both succeeded or there was nothing to apply, else 0.
+    int ApplyChanges();
+
+    // Convenience for the device monitor and the command-line tool.
+    [[nodiscard]] int ReadActiveProfile() { return deps_.activeProfile.ReadActiveProfile(); }
+
+private:
+    [[nodiscard]] DownloadDependencies Download() const;
+
+    TransferDependencies deps_;
+};
+
+}  // namespace qf::profiles

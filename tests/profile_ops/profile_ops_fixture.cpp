@@ -1,0 +1,120 @@
+#include "profile_ops/profile_ops_fixture.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace qf::profiles::testing {
+
+ScratchFolder::ScratchFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quillfen-profile-ops-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+Bytes ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+macros::MacroRecord MakeMacro(std::uint16_t id, std::u16string_view name, std::size_t actions) {
+    macros::MacroRecord macro;
+    macro.id = id;
+    macro.SetName(name);
+    macro.repeatCount = 2;
+    for (std::size_t i = 0; i < actions; ++i) {
+        const auto state =
+            static_cast<std::uint16_t>(i % 2 == 0 ? macros::kActionPress : macros::kActionRelease);
+        (void)macro.AppendAction({20, 0x01E, state});
+    }
+    return macro;
+}
+
+Bytes ImageOf(const std::vector<macros::MacroRecord>& list, bool names) {
+    const macros::ImageSizes sizes = macros::MacroImageSizes(list);
+    const std::size_t size = names ? sizes.withNames : sizes.withoutNames;
+    Bytes image(size);
+    EXPECT_EQ(macros::BuildMacroImage(list, image, size, names), 1);
+    return image;
+}
+
+ProfileOpsTest::ProfileOpsTest()
+    : transfers({link.commands(), store, defaultKeymap, state, prompter, language, folder.path(),
+                 active, assignments, host}),
+      switching({store, active, assignments, host, prompter, language, folder.path()}) {}
+
+void ProfileOpsTest::SetUp() {
+    ASSERT_EQ(link.IssueReadRequests(), 1);
+    host.onApply = [this] { (void)transfers.ApplyChanges(); };
+    NoteKeyboardArrival();
+    keyboard.ClearTrace();
+}
+
+void ProfileOpsTest::TearDown() {
+    keyboard.SetTraceSink({});
+}
+
+void ProfileOpsTest::NoteKeyboardArrival() {
+    device::DeviceInfoBlock info;
+    ASSERT_EQ(commands().ReadDeviceInfo(info), 1);
+    state.macroMemorySize.store(info.macroMemoryBytes());
+}
+
+std::vector<SentReport> ProfileOpsTest::Sent() const {
+    std::vector<SentReport> sent;
+    for (const auto& entry : keyboard.Trace()) {
+        if (entry.direction != vkbd::Direction::ToKeyboard ||
+            entry.interface != vkbd::Interface::Control || entry.bytes.size() < 8) {
+            continue;
+        }
+        sent.push_back({entry.bytes[3], entry.bytes[4],
+                        static_cast<std::uint16_t>(entry.bytes[5] | (entry.bytes[6] << 8))});
+    }
+    return sent;
+}
+
+std::vector<std::uint8_t> ProfileOpsTest::SentCommands() const {
+    std::vector<std::uint8_t> commands;
+    for (const auto& report : Sent()) {
+        commands.push_back(report.command);
+    }
+    return commands;
+}
+
+keys::KeymapImage ProfileOpsTest::KeyboardKeymap(unsigned b) const {
+    const Bytes all = keyboard.Memory(vkbd::Area::KeymapBlocks);
+    keys::KeymapImage image{};
+    std::copy_n(all.begin() + b * keys::kKeymapImageSize, image.size(), image.begin());
+    return image;
+}
+
+Bytes ProfileOpsTest::KeyboardMacroMemory(std::size_t n) const {
+    const Bytes all = keyboard.Memory(vkbd::Area::MacroMemory);
+    return Bytes(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(n, all.size())));
+}
+
+void ProfileOpsTest::SetKeyboardKeymap(unsigned b, const keys::KeymapImage& image) {
+    keyboard.SetMemory(vkbd::Area::KeymapBlocks, b * keys::kKeymapImageSize, image);
+}
+
+void ProfileOpsTest::SetKeyboardProfile(std::uint8_t profile) {
+    const std::array<std::uint8_t, 1> byte = {profile};
+    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+}
+
+void ProfileOpsTest::SetKeyboardMacroUnits(std::uint8_t units) {
+    const std::array<std::uint8_t, 1> byte = {units};
+    keyboard.SetMemory(vkbd::Area::DeviceInfo, 11, byte);
+}
+
+}  // namespace qf::profiles::testing
