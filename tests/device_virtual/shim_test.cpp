@@ -14,6 +14,7 @@
 
 #include "device/device_service.h"
 #include "device/hidserv_abi.h"
+#include "text/temp_folder.h"
 #include "vkbd_test_support.h"
 
 namespace qf::vkbd::test {
@@ -70,9 +71,7 @@ F Resolve(void* handle, const char* name) {
 class ShimTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / "vkbd_shim_test";
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        folder_ = temp_.Path();
         setenv("QUILLFEN_VIRTUAL_STATE", (folder_ / "state").c_str(), 1);
         setenv("QUILLFEN_VIRTUAL_TRACE", (folder_ / "trace.txt").c_str(), 1);
         {
@@ -108,7 +107,6 @@ protected:
         }
         unsetenv("QUILLFEN_VIRTUAL_STATE");
         unsetenv("QUILLFEN_VIRTUAL_TRACE");
-        fs::remove_all(folder_);
     }
 
     // Waits for the handler to have seen `count` replies; a generous bound only guards against
@@ -121,6 +119,8 @@ protected:
     }
 
     Library lib_;
+    // Its own folder per test process: ctest runs tests of this file in parallel.
+    qf::testing::TempFolder temp_;
     fs::path folder_;
 };
 
