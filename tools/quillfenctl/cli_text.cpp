@@ -1,0 +1,433 @@
+#include "cli_text.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+
+#include "keys/catalogues.h"
+#include "keys/key_codes.h"
+
+namespace qf::cli {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The name in lower case without blanks, and without the '-' and '_' that join two words:
+// "Page Up", "page-up" and "PAGE_UP" all give "pageup", while the '-' of "Num -" stays.
+std::string Loose(std::string_view text) {
+    auto isWordChar = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    };
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t') {
+            continue;
+        }
+        if ((c == '-' || c == '_') && i > 0 && i + 1 < text.size() && isWordChar(text[i - 1]) &&
+            isWordChar(text[i + 1])) {
+            continue;
+        }
+        out += Lower(c);
+    }
+    return out;
+}
+
+// The index of the name that matches `text`: an exact match without case first, then the only
+// loose match. `names` may hold empty entries (never matched).
+template <typename Names>
+std::optional<std::size_t> MatchName(std::string_view text, const Names& names) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!std::string_view(names[i]).empty() && SameName(names[i], text)) {
+            return i;
+        }
+    }
+    const std::string loose = Loose(text);
+    if (loose.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!std::string_view(names[i]).empty() && Loose(names[i]) == loose) {
+            if (found) {
+                return std::nullopt;  // two keys spelled alike: the user must be exact
+            }
+            found = i;
+        }
+    }
+    return found;
+}
+
+std::optional<std::string_view> StripPrefix(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size() || !SameName(text.substr(0, prefix.size()), prefix)) {
+        return std::nullopt;
+    }
+    return text.substr(prefix.size());
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto b0 = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t c = 0;
+        if (b0 < 0x80) {
+            length = 1;
+            c = b0;
+        } else if ((b0 & 0xE0) == 0xC0) {
+            length = 2;
+            c = b0 & 0x1F;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            length = 3;
+            c = b0 & 0x0F;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            length = 4;
+            c = b0 & 0x07;
+        }
+        bool valid = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto b = static_cast<unsigned char>(text[i + k]);
+            valid = (b & 0xC0) == 0x80;
+            c = (c << 6) | (b & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not characters.
+        static constexpr std::array<char32_t, 5> kMinimum = {0, 0, 0x80, 0x800, 0x10000};
+        if (valid && (c < kMinimum[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) {
+            valid = false;
+        }
+        if (!valid) {
+            out += static_cast<char16_t>(kReplacement);
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (c >> 10));
+            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += length;
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                               (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+            AppendUtf8(out, c);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            AppendUtf8(out, kReplacement);
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<int> ParseInt(std::string_view text, int min, int max) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<keys::ScanCode> ParseKeyName(std::string_view text) {
+    if (const auto hex = StripPrefix(text, "0x"); hex && !hex->empty()) {
+        unsigned value = 0;
+        const char* end = hex->data() + hex->size();
+        const auto [ptr, ec] = std::from_chars(hex->data(), end, value, 16);
+        if (ec != std::errc() || ptr != end || value == 0 || value >= 0x200) {
+            return std::nullopt;
+        }
+        const auto scan = static_cast<keys::ScanCode>(value);
+        if (keys::KeyRowOf(scan).name.empty()) {
+            return std::nullopt;
+        }
+        return scan;
+    }
+    static constexpr std::array<std::pair<std::string_view, keys::ScanCode>, 4> kArrows = {{
+        {"Up", 0x148},
+        {"Down", 0x150},
+        {"Left", 0x14B},
+        {"Right", 0x14D},
+    }};
+    for (const auto& [alias, scan] : kArrows) {
+        if (SameName(alias, text)) {
+            return scan;
+        }
+    }
+    std::array<std::string_view, keys::kKeyTableSize> names{};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = keys::kKeyTable[i].name;
+    }
+    if (const auto index = MatchName(text, names)) {
+        return keys::KeyIndexToScan(static_cast<unsigned>(*index));
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> ParseMediaName(std::string_view text, const keys::KeyTexts& texts) {
+    if (const auto index = MatchName(text, texts.media)) {
+        return static_cast<std::uint32_t>(*index);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> ParseFunctionName(std::string_view text, const keys::KeyTexts& texts) {
+    if (const auto index = MatchName(text, texts.functions)) {
+        return static_cast<std::uint32_t>(*index);
+    }
+    return std::nullopt;
+}
+
+std::optional<KeyTarget> ParseKeyTarget(std::string_view text, unsigned bank) {
+    if (text.size() == 2 && (text[0] == 'G' || text[0] == 'g') && text[1] >= '1' &&
+        text[1] <= '9' && bank <= 1) {
+        KeyTarget target;
+        target.isGKey = true;
+        target.gNumber = static_cast<unsigned>(text[1] - '0');
+        target.bank = bank;
+        target.record = keys::GRecordIndex(bank, target.gNumber);
+        return target;
+    }
+    const auto scan = ParseKeyName(text);
+    if (!scan) {
+        return std::nullopt;
+    }
+    KeyTarget target;
+    target.scan = *scan;
+    target.record = keys::ScanToKeyIndex(*scan);
+    return target;
+}
+
+std::optional<NewFunction> ParseAssignment(const std::vector<std::string>& words,
+                                           std::string& error) {
+    if (words.empty()) {
+        error =
+            "no function given (default, disable, key:NAME, macro:NAME, media:NAME or "
+            "function:NAME)";
+        return std::nullopt;
+    }
+    // Words after the first belong to the name ("media:Volume Up" given unquoted), except a
+    // trailing "xN" repeat count of a macro.
+    std::string joined = words[0];
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        joined += ' ';
+        joined += words[i];
+    }
+    NewFunction wanted;
+    const std::string_view all = joined;
+    if (SameName(all, "default")) {
+        wanted.kind = NewFunction::Kind::Default;
+        return wanted;
+    }
+    if (SameName(all, "disable") || SameName(all, "disabled")) {
+        wanted.kind = NewFunction::Kind::Disable;
+        return wanted;
+    }
+    struct Prefix {
+        std::string_view text;
+        NewFunction::Kind kind;
+    };
+    static constexpr std::array<Prefix, 4> kPrefixes = {{
+        {"key:", NewFunction::Kind::Key},
+        {"macro:", NewFunction::Kind::Macro},
+        {"media:", NewFunction::Kind::Media},
+        {"function:", NewFunction::Kind::Function},
+    }};
+    for (const Prefix& prefix : kPrefixes) {
+        const auto rest = StripPrefix(all, prefix.text);
+        if (!rest) {
+            continue;
+        }
+        wanted.kind = prefix.kind;
+        std::string name(*rest);
+        if (wanted.kind == NewFunction::Kind::Macro) {
+            const std::size_t blank = name.find_last_of(' ');
+            if (blank != std::string::npos && blank + 1 < name.size() &&
+                (name[blank + 1] == 'x' || name[blank + 1] == 'X')) {
+                const auto count = ParseInt(std::string_view(name).substr(blank + 2),
+                                            macros::kMinRepeatCount, macros::kMaxRepeatCount);
+                if (!count) {
+                    error = "repeat count \"" + name.substr(blank + 1) + "\" is not x1 to x255";
+                    return std::nullopt;
+                }
+                wanted.repeats = static_cast<unsigned>(*count);
+                name.erase(blank);
+                while (!name.empty() && name.back() == ' ') {
+                    name.pop_back();
+                }
+            }
+        }
+        if (name.empty()) {
+            error = "\"" + joined + "\" names nothing after the colon";
+            return std::nullopt;
+        }
+        wanted.name = std::move(name);
+        return wanted;
+    }
+    error = "unknown function \"" + joined +
+            "\" (use default, disable, key:NAME, macro:NAME [xN], media:NAME or function:NAME)";
+    return std::nullopt;
+}
+
+std::optional<std::vector<macros::MacroAction>> ParseMacroSteps(
+    const std::vector<std::string>& steps, std::string& error) {
+    std::vector<macros::MacroAction> actions;
+    for (const std::string& step : steps) {
+        if (step.size() >= 2 && (step[0] == '+' || step[0] == '-')) {
+            const auto scan = ParseKeyName(std::string_view(step).substr(1));
+            if (!scan) {
+                error = "unknown key in step \"" + step + "\"";
+                return std::nullopt;
+            }
+            if (actions.size() >= macros::kMaxMacroActions) {
+                error = "a macro holds at most " + std::to_string(macros::kMaxMacroActions) +
+                        " actions";
+                return std::nullopt;
+            }
+            macros::MacroAction action;
+            action.scan = *scan;
+            action.state = step[0] == '+' ? macros::kActionPress : macros::kActionRelease;
+            actions.push_back(action);
+            continue;
+        }
+        if (step.size() >= 2 && (step[0] == 't' || step[0] == 'T')) {
+            const auto delay =
+                ParseInt(std::string_view(step).substr(1), 0, macros::kMaxTypedDelayMs);
+            if (!delay) {
+                error = "wait \"" + step + "\" is not t0 to t" +
+                        std::to_string(macros::kMaxTypedDelayMs) + " (milliseconds)";
+                return std::nullopt;
+            }
+            if (actions.empty()) {
+                error = "wait \"" + step + "\" comes before any key: a wait follows an action";
+                return std::nullopt;
+            }
+            const std::int32_t total = actions.back().delay + *delay;
+            if (total > macros::kMaxTypedDelayMs) {
+                error = "the waits after one action add up to more than " +
+                        std::to_string(macros::kMaxTypedDelayMs) + " ms";
+                return std::nullopt;
+            }
+            actions.back().delay = total;
+            continue;
+        }
+        error = "step \"" + step + "\" is none of +KEY (press), -KEY (release), tMS (wait)";
+        return std::nullopt;
+    }
+    if (actions.empty()) {
+        error = "a macro needs at least one step";
+        return std::nullopt;
+    }
+    return actions;
+}
+
+std::string FormatMacroSteps(const macros::MacroRecord& macro, const keys::KeyTexts& texts) {
+    std::string out;
+    for (std::size_t i = 0; i < macro.UsedActions(); ++i) {
+        const macros::MacroAction& action = macro.actions[i];
+        if (!out.empty()) {
+            out += ' ';
+        }
+        out += action.state == macros::kActionRelease ? '-' : '+';
+        out += keys::KeyName(action.scan, texts);
+        if (action.delay != 0) {
+            out += " t" + std::to_string(action.delay);
+        }
+    }
+    return out;
+}
+
+std::optional<lighting::Rgb> ParseColour(std::string_view text) {
+    if (!text.empty() && text[0] == '#') {
+        text.remove_prefix(1);
+    }
+    if (text.size() != 6) {
+        return std::nullopt;
+    }
+    std::array<std::uint8_t, 3> parts{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string_view pair = text.substr(2 * i, 2);
+        unsigned value = 0;
+        const auto [ptr, ec] = std::from_chars(pair.data(), pair.data() + 2, value, 16);
+        if (ec != std::errc() || ptr != pair.data() + 2) {
+            return std::nullopt;
+        }
+        parts[i] = static_cast<std::uint8_t>(value);
+    }
+    return lighting::Rgb{parts[0], parts[1], parts[2]};
+}
+
+std::string FormatColour(lighting::Rgb colour) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%02x%02x%02x", colour.r, colour.g, colour.b);
+    return buffer;
+}
+
+std::string BuiltinModeName(int code) {
+    // Named after what each effect lets the user set (direction, speed, colours).
+    static constexpr std::array<std::string_view, 18> kNames = {
+        "Rainbow wave",   "Wave",         "Rainbow breathing", "Static", "Breathing",
+        "Reactive",       "Scan",         "Custom zones",      "Ripple", "Raindrops",
+        "Spectrum cycle", "Rising wave",  "Starlight",         "Flash",  "Snake",
+        "Trigger",        "Four colours", "Spread and gather",
+    };
+    if (code >= 1 && code <= static_cast<int>(kNames.size())) {
+        return std::string(kNames[static_cast<std::size_t>(code - 1)]);
+    }
+    return "mode " + std::to_string(code);
+}
+
+}  // namespace qf::cli
