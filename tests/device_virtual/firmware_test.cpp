@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "keys/builtin_keymap.h"
+#include "device/services/virtual/virtual_constants.h"
 #include "lighting/default_lighting.h"
 #include "vkbd_test_support.h"
 
@@ -129,7 +129,13 @@ TEST_F(FirmwareTest, ReadDefaultKeymapInChunksGivesTheFactoryKeymap) {
         const Bytes chunk = Slice(reply, 8, length);
         image.insert(image.end(), chunk.begin(), chunk.end());
     }
-    EXPECT_EQ(image, Bytes(keys::kBuiltinDefaultKeymap.begin(), keys::kBuiltinDefaultKeymap.end()));
+    EXPECT_EQ(image, Bytes(kFactoryKeymap.begin(), kFactoryKeymap.end()));
+    // The built-in layout, with the G keys where the built-in layout has none: G1 of bank A at
+    // position 128, G9 of bank B at 145, as keyboard-specific entries 06 A2 n.
+    EXPECT_EQ(Slice(image, 3 * 8, 3), (Bytes{0x02, 0x02, 0x29})) << "Esc";
+    EXPECT_EQ(Slice(image, 3 * 128, 3), (Bytes{0x06, 0xA2, 0x01}));
+    EXPECT_EQ(Slice(image, 3 * 145, 3), (Bytes{0x06, 0xA2, 0x12}));
+    EXPECT_EQ(Slice(image, 3 * 146, 3), (Bytes{0x00, 0x00, 0x00}));
 }
 
 TEST_F(FirmwareTest, MacroMemoryRoundTrip) {

@@ -9,7 +9,7 @@
 
 #include "device/services/virtual/keyboard_memory.h"
 #include "device/services/virtual/state_file.h"
-#include "keys/builtin_keymap.h"
+#include "device/services/virtual/virtual_constants.h"
 #include "vkbd_test_support.h"
 
 namespace qf::vkbd::test {
@@ -92,6 +92,29 @@ TEST_F(StateFileTest, MemorySurvivesARestart) {
                 ::testing::ElementsAre(2, 2, 4));
 }
 
+// A program that loads the service library and exits without ending it still keeps what it
+// wrote: the keyboard commits its memory when a transfer ends and when the device info changes.
+TEST_F(StateFileTest, EndOfTransferCommitsWhileTheKeyboardRuns) {
+    VirtualKeyboard keyboard(Options());
+    RecordingSink sink;
+    std::uint32_t id = 0;
+    ASSERT_EQ(
+        keyboard.RequestAsyncRead(qf::device::kControlKey, &sink, qf::device::kTagCtrl, 0, &id), 1);
+    const Bytes write = Request(8, 3, 512 + 24, {0x02, 0x02, 0x05});
+    ASSERT_EQ(keyboard.RequestWriteOne(qf::device::kControlKey, write.data(), 64, 0), 1);
+    keyboard.WaitIdle();
+    EXPECT_FALSE(fs::exists(path_)) << "nothing is committed in the middle of a transfer";
+
+    const Bytes end = Request(2);
+    ASSERT_EQ(keyboard.RequestWriteOne(qf::device::kControlKey, end.data(), 64, 0), 1);
+    keyboard.WaitIdle();
+    ASSERT_TRUE(fs::exists(path_));
+    VirtualKeyboard reader(Options());
+    EXPECT_THAT(Slice(reader.Memory(Area::KeymapBlocks), 512 + 24, 3),
+                ::testing::ElementsAre(2, 2, 5));
+    ASSERT_EQ(keyboard.DeleteRequestFromUnitId(id), 1);
+}
+
 TEST_F(StateFileTest, SaveStateWritesWithoutLeavingTemporaryFiles) {
     VirtualKeyboard keyboard(Options());
     keyboard.SetMemory(Area::Settings, 0, Bytes{9});
@@ -150,7 +173,7 @@ TEST_P(BrokenStateFileTest, IsIgnoredAndTheKeyboardStartsFromTheFactory) {
     VirtualKeyboard keyboard(VirtualKeyboardOptions{32, true, path_});
     EXPECT_EQ(keyboard.Memory(Area::Settings)[0], 1) << "factory mode 1";
     EXPECT_EQ(keyboard.Memory(Area::DefaultKeymap),
-              Bytes(keys::kBuiltinDefaultKeymap.begin(), keys::kBuiltinDefaultKeymap.end()));
+              Bytes(kFactoryKeymap.begin(), kFactoryKeymap.end()));
     EXPECT_EQ(keyboard.LoadState(), 0);
     EXPECT_EQ(keyboard.Memory(Area::Settings)[0], 1) << "a failed load changes nothing";
 }

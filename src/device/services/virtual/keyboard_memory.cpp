@@ -29,11 +29,10 @@ void KeyboardMemory::Reset() {
     auto& keymaps = area_(Area::KeymapBlocks);
     keymaps.clear();
     for (std::size_t b = 0; b < kKeymapBlockCount; ++b) {
-        keymaps.insert(keymaps.end(), keys::kBuiltinDefaultKeymap.begin(),
-                       keys::kBuiltinDefaultKeymap.end());
+        keymaps.insert(keymaps.end(), kFactoryKeymap.begin(), kFactoryKeymap.end());
     }
     area_(Area::DefaultKeymap)
-        .assign(keys::kBuiltinDefaultKeymap.begin(), keys::kBuiltinDefaultKeymap.end());
+        .assign(kFactoryKeymap.begin(), kFactoryKeymap.end());
     area_(Area::MacroMemory).assign(std::size_t{units} * kMacroUnitSize, 0);
     area_(Area::Settings)
         .assign(lighting::kFactoryLightingRecords.begin(), lighting::kFactoryLightingRecords.end());

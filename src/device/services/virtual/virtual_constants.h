@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "keys/builtin_keymap.h"
 #include "lighting/default_lighting.h"
 
 namespace qf::vkbd {
@@ -19,6 +20,22 @@ inline constexpr std::size_t kMacroUnitSize = 128;
 inline constexpr std::size_t kSettingsAreaSize = lighting::kLightingAreaSize;      // 126
 inline constexpr std::size_t kUserColourAreaSize = lighting::kUserColourAreaSize;  // 108
 inline constexpr std::size_t kDeviceInfoSize = 44;
+
+// The keyboard's own default keymap, which its keymap blocks also start as: the built-in
+// layout, plus the eighteen G keys (G1..G9 of banks A and B) as keyboard-specific entries
+// (6, 0xA2, n) at positions 128..145, which the built-in layout leaves empty.
+inline constexpr std::size_t kFirstGKeyPosition = 128;
+inline constexpr std::uint8_t kGKeyCount = 18;
+inline constexpr std::array<std::uint8_t, kDefaultKeymapSize> kFactoryKeymap = [] {
+    std::array<std::uint8_t, kDefaultKeymapSize> keymap = keys::kBuiltinDefaultKeymap;
+    for (std::uint8_t n = 1; n <= kGKeyCount; ++n) {
+        const std::size_t at = 3 * (kFirstGKeyPosition + n - 1);
+        keymap[at] = 6;
+        keymap[at + 1] = 0xA2;
+        keymap[at + 2] = n;
+    }
+    return keymap;
+}();
 
 // Device info block fields.
 inline constexpr std::size_t kInfoActiveProfile = 10;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/bytes.h"
+#include "device/commands.h"
 #include "device/services/virtual/delivery_queue.h"
 #include "device/services/virtual/fault_injector.h"
 #include "device/services/virtual/firmware.h"
@@ -134,10 +135,23 @@ public:
         }
         Report reply = decision.Serves() ? firmware_.Serve(request)
                                          : ReplyFrame(request, dev::report::kStatusFailFF);
+        CommitStateLocked(request, reply);
         faults_.Corrupt(reply, decision);
         PostInputLocked(Interface::Control, std::vector<std::uint8_t>(reply.begin(), reply.end()),
                         replyDelay_);
         return 1;
+    }
+
+    // Like the keyboard committing its memory, the state file is written when a transfer ends
+    // and when the device info changes, so that it survives even a process that never ends the
+    // service (a program that loads the service library and exits without calling End).
+    void CommitStateLocked(const Report& request, const Report& reply) {
+        const auto command = static_cast<dev::Command>(request[dev::report::kCommand]);
+        if (stateFile_.empty() || reply[dev::report::kStatus] != kStatusOk ||
+            (command != dev::Command::EndTransfer && command != dev::Command::WriteDeviceInfo)) {
+            return;
+        }
+        (void)SaveStateFile(stateFile_, memory_);
     }
 
     int AddRead(const QfRequestKey& key, dev::NotificationSink* sink, std::uint32_t tag,
