@@ -46,6 +46,11 @@ int DeviceLink::WriteLedStatus(const std::array<std::uint8_t, 2>& status) {
                                        &ledRequestId_);
 }
 
+void DeviceLink::SetListener(DeviceEventListener* listener) {
+    std::unique_lock lock(listenerMutex_);
+    listener_ = listener;
+}
+
 int DeviceLink::OnDeviceNotify(const QfDeviceNotification& notification) {
     const QfRequestBlock* request = notification.request;
     if (request == nullptr) {
@@ -56,13 +61,14 @@ int DeviceLink::OnDeviceNotify(const QfDeviceNotification& notification) {
         transport_.DeliverReply(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     } else if (notification.kind == QF_NOTIFY_INPUT && request->tag == kTagCons) {
         const auto bytes = NotificationBytes(notification);
-        DeviceEventListener* listener = listener_.load();
-        if (bytes.size() >= 2 && listener != nullptr) {
-            listener->OnConsumerCode(ReadLe16(bytes.data()));
+        std::shared_lock lock(listenerMutex_);
+        if (bytes.size() >= 2 && listener_ != nullptr) {
+            listener_->OnConsumerCode(ReadLe16(bytes.data()));
         }
     } else if (notification.kind == QF_NOTIFY_COUNT_CHANGED && request->tag == kTagCtrl) {
-        if (DeviceEventListener* listener = listener_.load(); listener != nullptr) {
-            listener->OnDeviceCountChanged(request->byte_count);
+        std::shared_lock lock(listenerMutex_);
+        if (listener_ != nullptr) {
+            listener_->OnDeviceCountChanged(request->byte_count);
         }
     }
     return 1;

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <shared_mutex>
 
 #include "device/commands.h"
 #include "device/device_service.h"
@@ -42,8 +43,10 @@ public:
     // Sends the 2-byte LED status after withdrawing the previous LED request.
     int WriteLedStatus(const std::array<std::uint8_t, 2>& status);
 
-    // Null clears it. The listener must outlive the link or be cleared first.
-    void SetListener(DeviceEventListener* listener) { listener_.store(listener); }
+    // Null clears it. Returns once no call into the previous listener is under way, so a
+    // listener may be destroyed right after it has been cleared. Not to be called from inside a
+    // listener call.
+    void SetListener(DeviceEventListener* listener);
 
     int OnDeviceNotify(const QfDeviceNotification& notification) override;
 
@@ -56,7 +59,9 @@ private:
     DeviceService& service_;
     ReportTransport transport_;
     DeviceCommands commands_;
-    std::atomic<DeviceEventListener*> listener_{nullptr};
+    // Readers are the notification threads calling the listener; SetListener takes it alone.
+    std::shared_mutex listenerMutex_;
+    DeviceEventListener* listener_ = nullptr;
     // Ids of the requests last issued; 0 = none. Issued from one thread at a time.
     std::uint32_t consumerRequestId_ = 0;
     std::uint32_t controlRequestId_ = 0;

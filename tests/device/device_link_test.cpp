@@ -1,7 +1,11 @@
 // The device link: standing requests, LED status writes and notification routing.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "link_fixture.h"
 
@@ -9,7 +13,7 @@ namespace qf::device::test {
 namespace {
 
 class RecordingListener : public DeviceEventListener {
-  public:
+public:
     void OnConsumerCode(std::uint16_t code) override {
         std::lock_guard lock(mutex);
         codes.push_back(code);
@@ -28,7 +32,7 @@ bool SameKey(const QfRequestKey& a, const QfRequestKey& b) {
 }
 
 class DeviceLinkTest : public LinkTest {
-  protected:
+protected:
     void SetUp() override {
         LinkTest::SetUp();
         link.SetListener(&listener);
@@ -111,6 +115,52 @@ TEST_F(DeviceLinkTest, OddNotificationsAreAnsweredAndIgnored) {
     link.SetListener(nullptr);
     block.buffer = &buffer;
     EXPECT_EQ(link.OnDeviceNotify(notification), 1);  // no listener: dropped
+}
+
+// A listener that holds the notification thread until it is let go.
+class BlockingListener : public DeviceEventListener {
+public:
+    void OnConsumerCode(std::uint16_t) override {
+        std::unique_lock lock(mutex);
+        entered = true;
+        cv.notify_all();
+        cv.wait(lock, [&] { return released; });
+        finished = true;
+    }
+    void OnDeviceCountChanged(std::uint32_t) override {}
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool entered = false;
+    bool released = false;
+    bool finished = false;
+};
+
+TEST_F(DeviceLinkTest, ClearingTheListenerWaitsForACallUnderWay) {
+    BlockingListener blocking;
+    link.SetListener(&blocking);
+    fake.SendInput(kTagCons, {0xFF, 0x02});
+    {
+        std::unique_lock lock(blocking.mutex);
+        ASSERT_TRUE(
+            blocking.cv.wait_for(lock, std::chrono::seconds(10), [&] { return blocking.entered; }));
+    }
+    std::atomic<bool> cleared{false};
+    bool finishedWhenCleared = false;
+    std::thread clearer([&] {
+        link.SetListener(nullptr);
+        std::lock_guard lock(blocking.mutex);
+        finishedWhenCleared = blocking.finished;
+        cleared = true;
+    });
+    {
+        std::lock_guard lock(blocking.mutex);
+        blocking.released = true;
+    }
+    blocking.cv.notify_all();
+    clearer.join();
+    fake.WaitIdle();
+    EXPECT_TRUE(cleared);
+    EXPECT_TRUE(finishedWhenCleared) << "SetListener returned while the listener still ran";
 }
 
 TEST_F(DeviceLinkTest, RepliesReachTheTransportThroughTheControlRequest) {
