@@ -46,11 +46,8 @@ void DecodeEntry(DeviceKeyRef entry, KeyRecord& record) {
                     record.value = target;
                 }
             } else if (entry.b0 == kRefKeyboardModifier) {
-                // A mask naming no modifier is no key, as a usage naming no key is.
-                if (const ScanCode target = ModifierBitsToScan(entry.b1); target != kNoKey) {
-                    record.kind = KindValue(KeyKind::Key);
-                    record.value = target;
-                }
+                record.kind = KindValue(KeyKind::Key);
+                record.value = ModifierBitsToScan(entry.b1);
             }
             break;
         default:

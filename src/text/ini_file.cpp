@@ -488,7 +488,7 @@ int IniFiles::Update(const std::filesystem::path& path,
     return WriteFileAtomically(path,
                                std::span<const std::uint8_t>(
                                    reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-                               nullptr, error);
+                               faults_.load(), error);
 }
 
 int IniFiles::WriteString(const std::filesystem::path& path, std::string_view section,

@@ -23,6 +23,7 @@
 // - Files larger than kIniMaxFileBytes are refused with an error, never cut.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -33,6 +34,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/safe_file.h"
 
 namespace qf::text {
 
@@ -185,9 +188,14 @@ public:
                              const std::function<int(IniDocument&)>& edit,
                              std::string* error = nullptr);
 
+    // Fault seam for crash-safety tests: every later write of this object goes through
+    // WriteFileAtomically with `faults` (null: none). The object must outlive those writes.
+    void SetWriteFaults(const WriteFaults* faults) { faults_.store(faults); }
+
 private:
     std::shared_ptr<std::mutex> LockFor(const std::filesystem::path& path);
 
+    std::atomic<const WriteFaults*> faults_{nullptr};
     std::mutex locksMutex_;
     std::map<std::string, std::shared_ptr<std::mutex>> locks_;
 };

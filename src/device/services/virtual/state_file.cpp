@@ -156,20 +156,29 @@ int ParseState(std::span<const std::uint8_t> bytes, KeyboardMemory& memory) {
     return 1;
 }
 
-int SaveStateFile(const std::filesystem::path& path, const KeyboardMemory& memory) {
+int SaveStateFile(const std::filesystem::path& path, const KeyboardMemory& memory,
+                  const text::WriteFaults* faults) {
     if (path.empty()) {
         return 0;
     }
+    const auto allowed = [faults](text::WriteStep step) {
+        return faults == nullptr || !faults->beforeStep || faults->beforeStep(step);
+    };
     const auto bytes = SerializeState(memory);
     std::string temp = path.string() + ".XXXXXX";
+    if (!allowed(text::WriteStep::CreateTemp)) {
+        return 0;
+    }
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         return 0;
     }
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = allowed(text::WriteStep::Write) && WriteAll(fd, bytes) &&
+              allowed(text::WriteStep::Flush) && ::fsync(fd) == 0;
+    ok = ok && allowed(text::WriteStep::Close);
     ok = (::close(fd) == 0) && ok;
     if (ok) {
-        ok = ::rename(temp.c_str(), path.c_str()) == 0;
+        ok = allowed(text::WriteStep::Rename) && ::rename(temp.c_str(), path.c_str()) == 0;
     }
     if (!ok) {
         ::unlink(temp.c_str());

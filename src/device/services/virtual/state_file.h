@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "device/services/virtual/keyboard_memory.h"
+#include "text/safe_file.h"
 
 namespace qf::vkbd {
 
@@ -21,8 +22,10 @@ std::vector<std::uint8_t> SerializeState(const KeyboardMemory& memory);
 [[nodiscard]] int ParseState(std::span<const std::uint8_t> bytes, KeyboardMemory& memory);
 
 // 1 when written: to a temporary file beside `path`, flushed, then renamed over it, so a
-// failure leaves the previous file whole. 0 otherwise.
-[[nodiscard]] int SaveStateFile(const std::filesystem::path& path, const KeyboardMemory& memory);
+// failure leaves the previous file whole and no temporary file behind. 0 otherwise.
+// `faults` is the crash-safety tests' seam (text/safe_file.h): a step it refuses fails.
+[[nodiscard]] int SaveStateFile(const std::filesystem::path& path, const KeyboardMemory& memory,
+                                const text::WriteFaults* faults = nullptr);
 // 1 when the file was read and valid; 0 otherwise (missing, unreadable, too large, broken),
 // `memory` then untouched.
 [[nodiscard]] int LoadStateFile(const std::filesystem::path& path, KeyboardMemory& memory);

@@ -1,0 +1,108 @@
+#include "robustness/sweep_support.h"
+
+#include <gtest/gtest.h>
+
+namespace qf::robustness {
+
+int FaultCase::TransactionResult() const {
+    switch (fault) {
+        case Fault::Unplug:
+            return device::kWriteRefused;
+        case Fault::Garbled:
+            return device::kOk;  // the command byte and status stay right: the reply counts
+        case Fault::WrongCommand:
+        case Fault::NoReply:
+            return sends >= 3 ? device::kNoReply : device::kOk;
+        case Fault::StatusFE:
+            return sends >= 3 ? device::kStatusFE : device::kOk;
+    }
+    return device::kOk;
+}
+
+std::string FaultCase::Name() const {
+    const char* names[] = {"unplug", "garbled reply", "reply to another command", "status 0xFE",
+                           "no reply"};
+    std::string name = names[static_cast<int>(fault)];
+    if (fault != Fault::Unplug) {
+        name += sends >= 3 ? " on every send" : " once";
+    }
+    return name;
+}
+
+std::vector<FaultCase> AllFaultCases() {
+    std::vector<FaultCase> cases{{Fault::Unplug, 1}};
+    for (Fault f : {Fault::Garbled, Fault::WrongCommand, Fault::StatusFE, Fault::NoReply}) {
+        cases.push_back({f, 1});
+        cases.push_back({f, 3});
+    }
+    return cases;
+}
+
+int FaultAtReport::RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) {
+    return keyboard_.RequestGetDeviceCount(key, unitId);
+}
+
+int FaultAtReport::RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data,
+                                   std::uint32_t length, std::uint32_t unitId) {
+    const std::size_t n = ++writes_;
+    if (armedAt_ != 0 && n == armedAt_) {
+        switch (fault_.fault) {
+            case Fault::Unplug:
+                keyboard_.UnplugBeforeReport(1);
+                break;
+            case Fault::Garbled:
+                keyboard_.InjectGarbledReply(fault_.sends);
+                break;
+            case Fault::WrongCommand:
+                keyboard_.InjectWrongCommand(fault_.sends);
+                break;
+            case Fault::StatusFE:
+                keyboard_.InjectStatus(0xFE, fault_.sends);
+                break;
+            case Fault::NoReply:
+                keyboard_.InjectNoReply(fault_.sends);
+                break;
+        }
+    }
+    return keyboard_.RequestWriteOne(key, data, length, unitId);
+}
+
+int FaultAtReport::RequestAsyncRead(const QfRequestKey& key, device::NotificationSink* sink,
+                                    std::uint32_t tag, std::uint32_t unitId,
+                                    std::uint32_t* requestId) {
+    return keyboard_.RequestAsyncRead(key, sink, tag, unitId, requestId);
+}
+
+int FaultAtReport::RequestStatusWrite(const QfRequestKey& key, device::NotificationSink* sink,
+                                      std::uint32_t tag, const std::uint8_t* data,
+                                      std::uint32_t length, std::uint32_t unitId,
+                                      std::uint32_t* requestId) {
+    return keyboard_.RequestStatusWrite(key, sink, tag, data, length, unitId, requestId);
+}
+
+int FaultAtReport::DeleteRequestFromUnitId(std::uint32_t requestId) {
+    return keyboard_.DeleteRequestFromUnitId(requestId);
+}
+
+SweepRig::SweepRig(vkbd::VirtualKeyboardOptions options, double timeScale)
+    : keyboard(options),
+      link(std::make_unique<device::DeviceLink>(service,
+                                                device::TransactionTiming::Scaled(timeScale))) {
+    EXPECT_EQ(link->IssueReadRequests(), 1);
+}
+
+SweepRig::~SweepRig() {
+    link.reset();  // withdraws the read requests before the keyboard goes
+}
+
+void SweepRig::Heal() {
+    service.Disarm();
+    keyboard.ClearFaults();
+    if (!keyboard.plugged()) {
+        keyboard.Plug();
+    }
+    keyboard.WaitIdle();
+    service.ResetCount();
+}
+
+}  // namespace qf::robustness

@@ -1,0 +1,81 @@
+// Fault sweeps against the virtual keyboard: an operation is run once on a healthy keyboard to
+// count the reports it sends, then once per report k and fault, with the fault armed just before
+// report k: the keyboard unplugs, or the report gets a garbled reply, a reply to another
+// command, status 0xFE or no reply, for that one send (the transaction's retry must absorb it)
+// or for every send of the transaction (the operation must fail with the fault's code).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/device_link.h"
+#include "device/device_service.h"
+#include "device/result.h"
+#include "device/services/virtual/virtual_keyboard.h"
+
+namespace qf::robustness {
+
+enum class Fault { Unplug, Garbled, WrongCommand, StatusFE, NoReply };
+
+struct FaultCase {
+    Fault fault = Fault::Unplug;
+    // 1: one send of the transaction is hit; 3: every send of it.
+    unsigned sends = 1;
+
+    // The result a transaction hit by this fault gives: 1 when its retries absorb the fault.
+    int TransactionResult() const;
+    std::string Name() const;
+};
+
+// Unplug; garbled, wrong command, status 0xFE and no reply once and on all three sends.
+std::vector<FaultCase> AllFaultCases();
+
+// A device service in front of the virtual keyboard that counts the control reports written
+// and arms a fault on the keyboard just before report `k` (1-based) goes out.
+class FaultAtReport final : public device::DeviceService {
+public:
+    explicit FaultAtReport(vkbd::VirtualKeyboard& keyboard) : keyboard_(keyboard) {}
+
+    void Arm(unsigned k, FaultCase fault) {
+        armedAt_ = k;
+        fault_ = fault;
+    }
+    void Disarm() { armedAt_ = 0; }
+    std::size_t writes() const { return writes_.load(); }
+    void ResetCount() { writes_ = 0; }
+
+    int RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) override;
+    int RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data, std::uint32_t length,
+                        std::uint32_t unitId) override;
+    int RequestAsyncRead(const QfRequestKey& key, device::NotificationSink* sink, std::uint32_t tag,
+                         std::uint32_t unitId, std::uint32_t* requestId) override;
+    int RequestStatusWrite(const QfRequestKey& key, device::NotificationSink* sink,
+                           std::uint32_t tag, const std::uint8_t* data, std::uint32_t length,
+                           std::uint32_t unitId, std::uint32_t* requestId) override;
+    int DeleteRequestFromUnitId(std::uint32_t requestId) override;
+
+private:
+    vkbd::VirtualKeyboard& keyboard_;
+    std::atomic<std::size_t> writes_{0};
+    unsigned armedAt_ = 0;
+    FaultCase fault_;
+};
+
+// A virtual keyboard behind the counting service, with a device link whose waits are scaled so
+// that a missing reply costs milliseconds (a late healthy reply still arrives well within).
+struct SweepRig {
+    explicit SweepRig(vkbd::VirtualKeyboardOptions options = {}, double timeScale = 0.05);
+    ~SweepRig();
+
+    // Clears faults and the write count and plugs the keyboard in again.
+    void Heal();
+
+    vkbd::VirtualKeyboard keyboard;
+    FaultAtReport service{keyboard};
+    std::unique_ptr<device::DeviceLink> link;
+};
+
+}  // namespace qf::robustness

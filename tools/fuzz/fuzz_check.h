@@ -1,0 +1,14 @@
+// A check for properties that must hold for every input: a failure aborts, which libFuzzer
+// reports as a crash and saves the input that caused it.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#define QF_FUZZ_CHECK(condition)                                                               \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                      \
+        }                                                                                      \
+    } while (false)
