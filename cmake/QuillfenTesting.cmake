@@ -12,4 +12,11 @@ function(qf_add_test name)
     string(JOIN ":" labels ${ARG_LABELS})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES LABELS "${labels}" TIMEOUT 300)
+    # `qf_tsan_tests` builds just the executables the ThreadSanitizer run needs.
+    if("tsan" IN_LIST ARG_LABELS)
+        if(NOT TARGET qf_tsan_tests)
+            add_custom_target(qf_tsan_tests)
+        endif()
+        add_dependencies(qf_tsan_tests ${name})
+    endif()
 endfunction()

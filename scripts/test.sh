@@ -2,10 +2,11 @@
 # Builds everything (warnings as errors) and runs the whole test suite.
 #   scripts/test.sh                 normal build in build/
 #   BUILD_DIR=... EXTRA_CMAKE=... scripts/test.sh   another configuration
+#   BUILD_TARGET=... CTEST_ARGS=... scripts/test.sh  build one target, run a selection
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 # shellcheck disable=SC2086
 cmake -S . -B "$build" -G Ninja -DQUILLFEN_WERROR=ON ${EXTRA_CMAKE:-} >/dev/null
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" ${CTEST_ARGS:-}
