@@ -3,6 +3,7 @@
 #include "keys/catalogues.h"
 #include "keys/key_codes.h"
 #include "text/language_keys.h"
+#include "text/utf.h"
 
 namespace qf::profiles {
 
@@ -18,7 +19,7 @@ bool IsShownProfile(int profile) {
 std::string MacroName(std::span<const macros::MacroRecord> list, std::uint32_t id) {
     for (const auto& macro : list) {
         if (macro.id == id) {
-            return Utf16ToUtf8(macro.NameView());
+            return text::Utf16ToUtf8(macro.NameView());
         }
     }
     return {};
@@ -60,36 +61,6 @@ Caption CaptionWithHead(std::string head, const KeyRecord& record, const Caption
     return {std::move(text), true};
 }
 
-keys::KeyTexts KeyTextsOf(const text::LanguageTable& language) {
-    keys::KeyTexts texts;
-    texts.unknownKey = language.Text(text::TextId::UNKNOWN_KEY);
-    for (std::size_t i = 0; i < texts.media.size(); ++i) {
-        texts.media[i] = language.Text(text::kMediaTextIds[i]);
-    }
-    for (std::size_t i = 0; i < texts.functions.size(); ++i) {
-        texts.functions[i] = language.Text(text::kFunctionTextIds[i]);
-    }
-    return texts;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The block record behind key button `button`.
 std::size_t ButtonRecord(std::size_t button) {
     return keys::ScanToKeyIndex(keys::kSingleKeyList[button]);
@@ -98,27 +69,7 @@ std::size_t ButtonRecord(std::size_t button) {
 }  // namespace
 
 CaptionTexts::CaptionTexts(const text::LanguageTable& lang)
-    : language(lang), keyTexts(KeyTextsOf(lang)) {}
-
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            const char32_t c =
-                0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00);
-            AppendUtf8(out, c);
-            ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, unit);
-        }
-    }
-    return out;
-}
+    : language(lang), keyTexts(keys::LoadKeyTexts(lang)) {}
 
 Caption KeyAssignmentCaption(keys::ScanCode scan, const KeyRecord& record,
                              const CaptionTexts& texts, std::span<const macros::MacroRecord> list) {

@@ -87,9 +87,6 @@ struct Caption {
                                             const CaptionTexts& texts,
                                             std::span<const macros::MacroRecord> macros);
 
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
-
 struct AssignmentDependencies {
     ProfileStore& store;
     AssignmentView& view;

@@ -3,9 +3,11 @@
 #include <array>
 #include <vector>
 
+#include "device/result.h"
 #include "keys/keymap_image.h"
 #include "macros/macro_image.h"
 #include "text/language_keys.h"
+#include "text/utf.h"
 
 namespace qf::profiles {
 
@@ -13,50 +15,6 @@ namespace {
 
 constexpr std::size_t kMacroHeadSize = macros::kImageHeaderSize;  // 16 bytes
 constexpr int kHighestReadableProfile = 3;
-
-// UTF-8 to UTF-16; bytes that do not form a character become U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view text) {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t c = 0;
-        if (lead < 0x80) {
-            length = 1;
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            c = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            c = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            c = lead & 0x07;
-        }
-        bool valid = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (!valid || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            out += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-        i += length;
-    }
-    return out;
-}
 
 int Fail(std::string* error, const std::string& what) {
     if (error != nullptr) {
@@ -117,7 +75,7 @@ int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, st
             return Fail(error, "the macro memory cannot be read");
         }
         const std::u16string prefix =
-            Utf8ToUtf16(deps_.language.Text(text::TextId::MACRO_NEW_PREFIX));
+            text::Utf8ToUtf16(deps_.language.Text(text::TextId::MACRO_NEW_PREFIX));
         macros::ImageReadResult read = macros::MacroImageToRecords(image, prefix);
         // A macro memory the reader refuses holds no macro the system can show or play.
         if (read.result == 1) {
@@ -163,7 +121,11 @@ int ProfileTransfers::LoadProfileFromKeyboard(bool quiet) {
     return 1;
 }
 
-ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& path) {
+ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& path,
+                                                 DownloadReport* report) {
+    if (report != nullptr) {
+        *report = DownloadReport{};
+    }
     const auto refuse = [this]() {
         deps_.prompter.ShowMessage(text::TextId::MAIN_PROMPT_INPORT,
                                    deps_.language.Text(text::TextId::MAIN_PROMPT_INPORT));
@@ -188,8 +150,18 @@ ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& pa
             return refuse();
         }
         result.result = 1;
-        (void)SaveProfileCache(store, CachePath(), deps_.saveOptions);
-        result.download = ApplyStoreToKeyboard(store, true);
+        // Without a profile folder there is no cache file (rather than one in the working
+        // folder).
+        if (!deps_.profileFolder.empty()) {
+            (void)SaveProfileCache(store, CachePath(), deps_.saveOptions);
+        }
+        DownloadReport local;
+        DownloadReport& sent = report != nullptr ? *report : local;
+        if (ApplyStoreToKeyboard(store, true, &sent) == 1) {
+            result.download = 1;
+        } else {
+            result.download = sent.firstFailure != 1 ? sent.firstFailure : device::kNoDevice;
+        }
         deps_.assignments.RefreshAssignmentViews(store);
     }
     deps_.window.ClearUnapplied();

@@ -38,8 +38,11 @@ struct TransferDependencies {
 };
 
 struct ImportResult {
-    int result = 0;    // 1 the file replaced the store; 0 refused, the store is unchanged
-    int download = 0;  // when imported: the result of writing it to the keyboard
+    int result = 0;  // 1 the file replaced the store; 0 refused, the store is unchanged
+    // When imported, how writing it to the keyboard went: 1 written; otherwise the first device
+    // command result other than 1, or 0 (kNoDevice) when nothing was sent (no device info,
+    // macros too large: DownloadReport says which).
+    int download = 0;
 };
 
 class ProfileTransfers {
@@ -69,11 +72,14 @@ public:
     // Always 1.
     int LoadProfileFromKeyboard(bool quiet);
 
-    // Validates a profile file and, when valid, makes it the store, saves the cache file,
-    // downloads all profiles, redraws and clears the window's unapplied changes. An invalid
-    // file shows PROFILE_FORMAT_ERROR (for a malformed header) and MAIN_PROMPT_INPORT and
-    // leaves the store as it was.
-    ImportResult ImportProfileFile(const std::filesystem::path& path);
+    // Validates a profile file and, when valid, makes it the store, saves the cache file (when
+    // there is a profile folder), downloads all profiles, redraws and clears the window's
+    // unapplied changes. An invalid file shows PROFILE_FORMAT_ERROR (for a malformed header)
+    // and MAIN_PROMPT_INPORT and leaves the store as it was, as does a file that passes the
+    // check but cannot be loaded whole. `report`, when given, receives the download's report
+    // (left as new when nothing was imported).
+    ImportResult ImportProfileFile(const std::filesystem::path& path,
+                                   DownloadReport* report = nullptr);
 
     // The main window's Apply: when it has unapplied changes, saves the cache file and
     // downloads the active profile; the changes count as applied only when both succeed.

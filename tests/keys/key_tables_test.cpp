@@ -10,6 +10,7 @@
 #include "keys/key_codes.h"
 #include "keys/key_names.h"
 #include "keys/key_tables.h"
+#include "text/language_keys.h"
 
 namespace qf::keys::test {
 namespace {
@@ -165,7 +166,7 @@ TEST_P(KnownMediaTest, MediaKeyIsConsistentEverywhere) {
     const auto index = MediaIndexOfUsage(m.usage);
     ASSERT_TRUE(index.has_value());
     EXPECT_EQ(kMediaKeyList[*index], m.scan);
-    EXPECT_EQ(kMediaTextKeys[*index], m.textKey);
+    EXPECT_EQ(text::TextKey(text::kMediaTextIds[*index]).key, m.textKey);
     // The language key ends in the media function's number, index + 1.
     const std::string key = m.textKey;
     EXPECT_EQ(std::stoul(key.substr(key.rfind('_') + 1)), *index + 1);

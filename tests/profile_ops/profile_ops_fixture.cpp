@@ -65,6 +65,9 @@ void ProfileOpsTest::TearDown() {
 }
 
 void ProfileOpsTest::NoteKeyboardArrival() {
+    keys::KeymapImage defaults{};
+    ASSERT_EQ(commands().ReadDefaultKeymap(defaults.data()), 1);
+    defaultKeymap.Set(defaults);
     device::DeviceInfoBlock info;
     ASSERT_EQ(commands().ReadDeviceInfo(info), 1);
     state.macroMemorySize.store(info.macroMemoryBytes());

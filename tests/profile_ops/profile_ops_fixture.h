@@ -165,12 +165,13 @@ protected:
     void SetKeyboardProfile(std::uint8_t profile);
     void SetKeyboardMacroUnits(std::uint8_t units);
 
-    // The keyboard as the presence thread leaves it: macro memory size in AppState.
+    // The keyboard as the presence thread leaves it: its default keymap read, macro memory size
+    // in AppState.
     void NoteKeyboardArrival();
 
     ScratchFolder folder;
     vkbd::VirtualKeyboard keyboard;
-    device::DeviceLink link{keyboard, device::TransactionTiming::Scaled(0.01)};
+    device::DeviceLink link{keyboard, device::TransactionTiming::Scaled(0.1)};
     ProfileStore store;
     keys::DefaultKeymap defaultKeymap;
     app::AppState state;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include "device/result.h"
+#include "device/services/virtual/virtual_constants.h"
 #include "profile_ops/profile_ops_fixture.h"
 #include "text/language_keys.h"
 
@@ -22,8 +24,9 @@ constexpr std::size_t kARecord = 0x1E;
 constexpr std::uint8_t kBegin = 1, kEnd = 2, kReadInfo = 3, kWriteInfo = 4, kWriteKeymap = 8,
                        kWriteMacro = 10;
 
+// The virtual keyboard's own default keymap, which its keymap blocks start as.
 KeymapImage Defaults() {
-    return keys::kBuiltinDefaultKeymap;
+    return vkbd::kFactoryKeymap;
 }
 
 KeymapImage WithEntry(KeymapImage image, std::size_t position, keys::DeviceKeyRef entry) {
@@ -51,6 +54,27 @@ protected:
         keyboardMacros = {MakeMacro(1, u"first", 4), MakeMacro(2, u"second", 6)};
         const Bytes image = ImageOf(keyboardMacros, true);
         keyboard.SetMemory(vkbd::Area::MacroMemory, 0, image);
+    }
+
+    // A valid profile file with one macro, played by Esc in profile 1.
+    std::filesystem::path WriteImportFile(StoreContents& contents) {
+        contents.mainBlock = NewMainBlock(0);
+        contents.macros = {MakeMacro(1, u"imported", 8)};
+        (void)contents.SetBlockRecord(1, kEscRecord, {4, 1, 1, 0, 0});
+        const auto path = folder.path() / "import.fwc";
+        EXPECT_EQ(WriteProfileFile(path, contents), 1);
+        return path;
+    }
+
+    // A profile file whose header checksum is wrong.
+    std::filesystem::path WriteBrokenFile() {
+        Bytes file = NewMainBlock(0);
+        file[kHdrChecksum] ^= 1;
+        const auto path = folder.path() / "broken.fwc";
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(file.data()),
+                  static_cast<std::streamsize>(file.size()));
+        return path;
     }
 
     std::vector<macros::MacroRecord> keyboardMacros;
@@ -174,11 +198,7 @@ TEST_F(TransfersTest, ChangedAssignmentsAndMacrosReachTheKeyboard) {
 TEST_F(TransfersTest, ImportWritesMacroMemoryThenThreeKeymaps) {
     ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);  // creates the cache file
     StoreContents contents;
-    contents.mainBlock = NewMainBlock(0);
-    contents.macros = {MakeMacro(1, u"imported", 8)};
-    (void)contents.SetBlockRecord(1, kEscRecord, {4, 1, 1, 0, 0});
-    const auto path = folder.path() / "import.fwc";
-    ASSERT_EQ(WriteProfileFile(path, contents), 1);
+    const auto path = WriteImportFile(contents);
     host.unapplied = true;
     keyboard.ClearTrace();
 
@@ -218,14 +238,7 @@ TEST_F(TransfersTest, InvalidImportLeavesStoreAndKeyboardAlone) {
     ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
     const std::vector<std::uint8_t> before = store.Lock()->mainBlock;
 
-    Bytes file = NewMainBlock(0);
-    file[kHdrChecksum] ^= 1;
-    const auto path = folder.path() / "broken.fwc";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(file.data()),
-                  static_cast<std::streamsize>(file.size()));
-    }
+    const auto path = WriteBrokenFile();
     keyboard.ClearTrace();
     host.unapplied = true;
     const ImportResult result = transfers.ImportProfileFile(path);
@@ -241,6 +254,75 @@ TEST_F(TransfersTest, InvalidImportLeavesStoreAndKeyboardAlone) {
     prompter.messages.clear();
     EXPECT_EQ(transfers.ImportProfileFile(folder.path() / "missing.fwc").result, 0);
     EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::MAIN_PROMPT_INPORT}));
+}
+
+// What an import reports: a refused file apart from a keyboard that failed, and which command
+// failed.
+TEST_F(TransfersTest, ImportResultTellsARefusedFileFromADeviceFailure) {
+    PrepareKeyboard();
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    StoreContents contents;
+    const auto path = WriteImportFile(contents);
+
+    // A valid file, written whole.
+    DownloadReport report;
+    ImportResult result = transfers.ImportProfileFile(path, &report);
+    EXPECT_EQ(result.result, 1);
+    EXPECT_EQ(result.download, 1);
+    EXPECT_EQ(report.firstFailure, 1);
+    EXPECT_EQ(report.profiles, (std::vector<unsigned>{0, 1, 2}));
+    EXPECT_FALSE(report.tooLong);
+
+    // An invalid file: 0, the store untouched, nothing sent, and the report of the last
+    // download does not linger.
+    const std::vector<std::uint8_t> before = store.Lock()->mainBlock;
+    const auto brokenPath = WriteBrokenFile();
+    keyboard.ClearTrace();
+    report.firstFailure = -7;
+    result = transfers.ImportProfileFile(brokenPath, &report);
+    EXPECT_EQ(result.result, 0);
+    EXPECT_EQ(result.download, 0);
+    EXPECT_EQ(report.firstFailure, 1);
+    EXPECT_TRUE(report.profiles.empty());
+    EXPECT_EQ(store.Lock()->mainBlock, before);
+    EXPECT_EQ(store.Lock()->macros.size(), 1u);
+    EXPECT_TRUE(Sent().empty());
+
+    // The keyboard refuses the first write: the file is the store and the cache all the same,
+    // and the result is the failing command's.
+    store.Lock()->macros.clear();
+    prompter.messages.clear();
+    keyboard.InjectWriteRefusal(1);
+    result = transfers.ImportProfileFile(path, &report);
+    EXPECT_EQ(result.result, 1);
+    EXPECT_EQ(result.download, device::kWriteRefused);
+    EXPECT_EQ(report.firstFailure, device::kWriteRefused);
+    EXPECT_EQ(store.Lock()->macros.size(), 1u);
+    StoreContents cached;
+    ASSERT_EQ(ReadProfileFile(CachePath(), cached), 1);
+    EXPECT_EQ(cached.BlockRecord(1, kEscRecord).kind, 4);
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+// A download that sends nothing (the macros do not fit) fails with kNoDevice, and says why.
+TEST_F(TransfersTest, ImportThatSendsNothingFailsWithNoDevice) {
+    SetKeyboardMacroUnits(1);  // 128 bytes
+    NoteKeyboardArrival();
+    StoreContents contents;
+    contents.mainBlock = NewMainBlock(0);
+    contents.macros = {MakeMacro(1, u"m", 27)};  // 130 bytes without names
+    const auto path = folder.path() / "big.fwc";
+    ASSERT_EQ(WriteProfileFile(path, contents), 1);
+    keyboard.ClearTrace();
+    DownloadReport report;
+    const ImportResult result = transfers.ImportProfileFile(path, &report);
+    EXPECT_EQ(result.result, 1);
+    EXPECT_EQ(result.download, device::kNoDevice);
+    EXPECT_TRUE(report.tooLong);
+    EXPECT_EQ(report.capacity, 128u);
+    const std::vector<std::uint8_t> commands = SentCommands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kWriteMacro), 0);
+    EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::EXTRA_MACRO_TOO_LONG}));
 }
 
 // A capacity too small even without names: nothing at all is sent.

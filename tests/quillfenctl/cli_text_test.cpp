@@ -208,19 +208,6 @@ TEST(Numbers, WholeNumbersInRangeOnly) {
     EXPECT_EQ(ParseInt("99999999999", 0, 4), std::nullopt);
 }
 
-TEST(Utf, RoundTripsAndReplacesBrokenInput) {
-    const std::string text = "Macro \xc3\xa9\xe4\xb8\xad\xf0\x9f\x8e\xb9";  // é, 中, 🎹
-    const std::u16string wide = Utf8ToUtf16(text);
-    EXPECT_EQ(wide, u"Macro \u00e9\u4e2d\U0001F3B9");
-    EXPECT_EQ(Utf16ToUtf8(wide), text);
-    EXPECT_EQ(Utf8ToUtf16("a\xff"
-                          "b"),
-              u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xc0\x80"), u"\uFFFD\uFFFD");  // overlong NUL
-    EXPECT_EQ(Utf8ToUtf16("\xe4\xb8"), u"\uFFFD\uFFFD");  // cut short
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t{0xD800})), "\xef\xbf\xbd");
-}
-
 TEST(ModeNames, BuiltInNamesForEveryKnownCode) {
     for (int code = 1; code <= 18; ++code) {
         EXPECT_FALSE(BuiltinModeName(code).empty());

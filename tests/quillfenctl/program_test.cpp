@@ -244,11 +244,13 @@ TEST_F(ProgramTest, ReadShowAssignWriteRoundTrip) {
     EXPECT_NE(shown.out.find("F5Keys, Set: Media(Mute)"), std::string::npos);
     EXPECT_NE(shown.out.find("G2 (bank B)\tG2Keys, Set: Function(Copy)"), std::string::npos);
 
-    // The virtual keyboard's layout lists no G keys: the write says so.
+    // Right Win has no position in the keyboard's layout: the write says so and goes on.
+    Expect(0, {"assign", "--file", first.string(), "Right Win", "disable"});
     const auto written = Expect(0, {"--virtual", "write", first.string()});
-    EXPECT_NE(written.err.find("profile 0: G2 (bank B) is not on the keyboard's layout"),
+    EXPECT_NE(written.err.find("profile 0: Right Win is not on the keyboard's layout"),
               std::string::npos)
         << written.err;
+    EXPECT_EQ(written.err.find("G2"), std::string::npos) << written.err;
     const fs::path second = Path("second.fwc");
     Expect(0, {"--virtual", "read", second.string()});
     const auto again = Expect(0, {"show", "--json", second.string()});
@@ -261,7 +263,8 @@ TEST_F(ProgramTest, ReadShowAssignWriteRoundTrip) {
         }
         return out;
     };
-    EXPECT_EQ(captions(0), (std::vector<std::string>{"AKeys, Set: Key(Shift)"}));
+    EXPECT_EQ(captions(0),
+              (std::vector<std::string>{"G2Keys, Set: Function(Copy)", "AKeys, Set: Key(Shift)"}));
     EXPECT_EQ(captions(1), (std::vector<std::string>{"F5Keys, Set: Media(Mute)"}));
     EXPECT_EQ(captions(2), (std::vector<std::string>{"Caps LockKeys, Set: "}));
 
@@ -277,10 +280,11 @@ TEST_F(ProgramTest, MacroAddThenShowAndAssign) {
     Expect(0, {"--virtual", "macro", "add", "--repeat", "2", "Burst", "+Shift", "+A", "t50", "-A",
                "-Shift"});
     Expect(0, {"--virtual", "assign", "F1", "macro:Burst x3"});
-    // The virtual keyboard's layout, the built-in one, lists no G keys: an assignment the
-    // keyboard could not keep is refused rather than dropped.
-    const auto noG = Expect(2, {"--virtual", "assign", "G1", "macro:Burst"});
-    EXPECT_NE(noG.err.find("no position"), std::string::npos) << noG.err;
+    // Right Win has no position in the keyboard's layout: an assignment the keyboard could not
+    // keep is refused rather than dropped.
+    const auto unplaced = Expect(2, {"--virtual", "assign", "Right Win", "macro:Burst"});
+    EXPECT_NE(unplaced.err.find("no position"), std::string::npos) << unplaced.err;
+    Expect(0, {"--virtual", "assign", "--bank", "B", "G9", "macro:Burst"});
     const auto listed = Expect(0, {"--virtual", "macro", "list"});
     EXPECT_NE(listed.out.find("Burst  repeat 3  actions 4: +Shift +A t50 -A -Shift"),
               std::string::npos)
@@ -301,10 +305,11 @@ TEST_F(ProgramTest, MacroAddThenShowAndAssign) {
     EXPECT_EQ(macro["actions"][1]["state"], "press");
     EXPECT_EQ(macro["actions"][1]["delay"], 50);
     EXPECT_EQ(macro["actions"][2]["state"], "release");
-    ASSERT_EQ(doc["profiles"][0]["keys"].size(), 1u);
-    EXPECT_EQ(doc["profiles"][0]["keys"][0]["key"], "F1");
-    EXPECT_EQ(doc["profiles"][0]["keys"][0]["kind"], "macro");
-    EXPECT_EQ(doc["profiles"][0]["keys"][0]["caption"], "F1Keys, Set: Macro(Burst)");
+    ASSERT_EQ(doc["profiles"][0]["keys"].size(), 2u);
+    EXPECT_EQ(doc["profiles"][0]["keys"][0]["caption"], "G9Keys, Set: Macro(Burst)");
+    EXPECT_EQ(doc["profiles"][0]["keys"][1]["key"], "F1");
+    EXPECT_EQ(doc["profiles"][0]["keys"][1]["kind"], "macro");
+    EXPECT_EQ(doc["profiles"][0]["keys"][1]["caption"], "F1Keys, Set: Macro(Burst)");
 }
 
 TEST_F(ProgramTest, RemovingAMacroThatKeysPlayNeedsYes) {

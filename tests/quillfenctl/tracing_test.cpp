@@ -21,7 +21,7 @@ protected:
         file_ = std::tmpfile();
         ASSERT_NE(file_, nullptr);
         tracing_ = std::make_unique<TracingService>(keyboard_, file_);
-        link_ = std::make_unique<DeviceLink>(*tracing_, TransactionTiming::Scaled(0.02));
+        link_ = std::make_unique<DeviceLink>(*tracing_, TransactionTiming::Scaled(0.1));
         ASSERT_EQ(link_->IssueReadRequests(), 1);
     }
     void TearDown() override {
@@ -121,7 +121,7 @@ TEST(TraceFormat, InterfacesAndBytes) {
 TEST(TraceWithoutFile, PassesEverythingOn) {
     vkbd::VirtualKeyboard keyboard;
     TracingService tracing(keyboard, nullptr);
-    DeviceLink link(tracing, TransactionTiming::Scaled(0.02));
+    DeviceLink link(tracing, TransactionTiming::Scaled(0.1));
     ASSERT_EQ(link.IssueReadRequests(), 1);
     DeviceInfoBlock info;
     EXPECT_EQ(link.commands().ReadDeviceInfo(info), kOk);

@@ -3,7 +3,6 @@
 // edited with the INI writer, the virtual keyboard's state and the replies its firmware gives.
 //
 //   qf_seed_maker <corpus folder>     writes <corpus folder>/<target>/<name> for every target
-#include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <array>

@@ -11,8 +11,6 @@ namespace qf::cli {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -73,92 +71,7 @@ std::optional<std::string_view> StripPrefix(std::string_view text, std::string_v
     return text.substr(prefix.size());
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
-
-std::u16string Utf8ToUtf16(std::string_view text) {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t c = 0;
-        if (b0 < 0x80) {
-            length = 1;
-            c = b0;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            length = 2;
-            c = b0 & 0x1F;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            length = 3;
-            c = b0 & 0x0F;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            length = 4;
-            c = b0 & 0x07;
-        }
-        bool valid = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            valid = (b & 0xC0) == 0x80;
-            c = (c << 6) | (b & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not characters.
-        static constexpr std::array<char32_t, 5> kMinimum = {0, 0, 0x80, 0x800, 0x10000};
-        if (valid && (c < kMinimum[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) {
-            valid = false;
-        }
-        if (!valid) {
-            out += static_cast<char16_t>(kReplacement);
-            ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-        i += length;
-    }
-    return out;
-}
-
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                               (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-            AppendUtf8(out, c);
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, kReplacement);
-        } else {
-            AppendUtf8(out, u);
-        }
-    }
-    return out;
-}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {

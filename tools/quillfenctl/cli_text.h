@@ -1,5 +1,5 @@
 // What quillfenctl reads from its command line and how it writes names: key names, assignment
-// targets, macro steps, colours and lighting modes, and UTF-8 / UTF-16 conversion for macro names.
+// targets, macro steps, colours and lighting modes.
 // Pure functions of their arguments and the key tables.
 #pragma once
 
@@ -16,10 +16,6 @@
 #include "macros/macro_record.h"
 
 namespace qf::cli {
-
-// UTF-8 <-> UTF-16. Invalid UTF-8 bytes become U+FFFD; unpaired surrogates too.
-std::u16string Utf8ToUtf16(std::string_view text);
-std::string Utf16ToUtf8(std::u16string_view text);
 
 // True when `a` and `b` are equal without regard to ASCII letter case.
 bool SameName(std::string_view a, std::string_view b);

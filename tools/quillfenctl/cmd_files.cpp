@@ -10,6 +10,7 @@
 #include "profiles/assignments.h"
 #include "profiles/profile_store.h"
 #include "store_view.h"
+#include "text/utf.h"
 
 namespace qf::cli {
 
@@ -143,12 +144,12 @@ std::vector<AssignedKey> AssignedKeys(const profiles::StoreContents& contents, s
 int FindMacro(const std::vector<macros::MacroRecord>& list, const std::string& name) {
     const std::string wanted = name;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (profiles::Utf16ToUtf8(list[i].NameView()) == wanted) {
+        if (text::Utf16ToUtf8(list[i].NameView()) == wanted) {
             return static_cast<int>(i);
         }
     }
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (SameName(profiles::Utf16ToUtf8(list[i].NameView()), wanted)) {
+        if (SameName(text::Utf16ToUtf8(list[i].NameView()), wanted)) {
             return static_cast<int>(i);
         }
     }
@@ -160,7 +161,7 @@ std::string DescribeMacros(const std::vector<macros::MacroRecord>& list,
     std::ostringstream out;
     out << "macros (" << list.size() << "):\n";
     for (const macros::MacroRecord& macro : list) {
-        out << "  " << macro.id << "  " << profiles::Utf16ToUtf8(macro.NameView()) << "  repeat "
+        out << "  " << macro.id << "  " << text::Utf16ToUtf8(macro.NameView()) << "  repeat "
             << int{macro.repeatCount} << "  actions " << macro.UsedActions() << ": "
             << FormatMacroSteps(macro, texts) << '\n';
     }
@@ -210,7 +211,7 @@ int RunShow(Session& session, const std::string& path, bool json) {
                      {"delay", a.delay}});
             }
             doc["macros"].push_back({{"id", macro.id},
-                                     {"name", profiles::Utf16ToUtf8(macro.NameView())},
+                                     {"name", text::Utf16ToUtf8(macro.NameView())},
                                      {"repeat", macro.repeatCount},
                                      {"actions", actions}});
         }

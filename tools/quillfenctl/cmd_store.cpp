@@ -16,6 +16,7 @@
 #include "profiles/transfers.h"
 #include "store_view.h"
 #include "text/language_keys.h"
+#include "text/utf.h"
 
 namespace qf::cli {
 
@@ -135,31 +136,41 @@ public:
         std::uint32_t total = 0;
         {
             auto access = store_.Lock();
-            const macros::ImageSizes sizes = macros::MacroImageSizes(access->macros);
-            total = sizes.withNames <= session_.appState().macroMemorySize.load()
-                        ? sizes.withNames
-                        : sizes.withoutNames;
+            total = ImageBytes(access->macros);
         }
-        MacroWriteProgress progress(total);
-        session_.tracing().SetWriteObserver(
-            [&progress](std::span<const std::uint8_t> report) { progress.OnReport(report); });
         profiles::DownloadReport report;
-        const int result = transfers().ApplyStoreToKeyboard(allProfiles, &report);
-        session_.tracing().SetWriteObserver({});
-        if (report.tooLong) {
-            PrintMessage("the macros need " + std::to_string(total) +
-                         " bytes of macro memory; the keyboard has " +
-                         std::to_string(report.capacity) + ": nothing was written");
-            return kExitDevice;
+        int result = 0;
+        {
+            const WatchedWrites watch(session_, total);
+            result = transfers().ApplyStoreToKeyboard(allProfiles, &report);
         }
         if (result != 1) {
-            return session_.DeviceFailure("writing to the keyboard", report.firstFailure != 1
-                                                                         ? report.firstFailure
-                                                                         : device::kNoDevice);
+            return DownloadFailure(
+                report, report.firstFailure != 1 ? report.firstFailure : device::kNoDevice, total);
         }
         // The application's image of the keyboard follows, when it keeps one.
         if (!session_.ProfileFolder().empty()) {
             (void)profiles::SaveProfileCache(store_, transfers().CachePath());
+        }
+        return kExitOk;
+    }
+
+    // The main window's import of the profile file `path`, whose macros are `macros`: the file
+    // becomes the store and the cache file, and is written to the keyboard (all profiles).
+    // kExitOk or the exit code.
+    int Import(const std::string& path, const std::vector<macros::MacroRecord>& macros) {
+        const std::uint32_t total = ImageBytes(macros);
+        profiles::DownloadReport report;
+        profiles::ImportResult imported;
+        {
+            const WatchedWrites watch(session_, total);
+            imported = transfers().ImportProfileFile(path, &report);
+        }
+        if (imported.result != 1) {
+            return kExitFile;  // the import has said so (MAIN_PROMPT_INPORT)
+        }
+        if (imported.download != 1) {
+            return DownloadFailure(report, imported.download, total);
         }
         return kExitOk;
     }
@@ -176,6 +187,40 @@ public:
     }
 
 private:
+    // The macro memory image the keyboard gets: with names when they fit its memory.
+    std::uint32_t ImageBytes(const std::vector<macros::MacroRecord>& macros) const {
+        const macros::ImageSizes sizes = macros::MacroImageSizes(macros);
+        return sizes.withNames <= session_.appState().macroMemorySize.load() ? sizes.withNames
+                                                                             : sizes.withoutNames;
+    }
+
+    // Shows the progress of the macro memory writes while it lives.
+    class WatchedWrites {
+    public:
+        WatchedWrites(Session& session, std::uint32_t total) : session_(session), progress_(total) {
+            session_.tracing().SetWriteObserver(
+                [this](std::span<const std::uint8_t> report) { progress_.OnReport(report); });
+        }
+        ~WatchedWrites() { session_.tracing().SetWriteObserver({}); }
+        WatchedWrites(const WatchedWrites&) = delete;
+        WatchedWrites& operator=(const WatchedWrites&) = delete;
+
+    private:
+        Session& session_;
+        MacroWriteProgress progress_;
+    };
+
+    // The message and exit code of a download that failed with `result`.
+    int DownloadFailure(const profiles::DownloadReport& report, int result, std::uint32_t total) {
+        if (report.tooLong) {
+            PrintMessage("the macros need " + std::to_string(total) +
+                         " bytes of macro memory; the keyboard has " +
+                         std::to_string(report.capacity) + ": nothing was written");
+            return kExitDevice;
+        }
+        return session_.DeviceFailure("writing to the keyboard", result);
+    }
+
     profiles::ActiveProfileSource& ProfileSource() {
         if (onKeyboard()) {
             activeSource_ = std::make_unique<KeyboardProfile>(*this);
@@ -272,10 +317,6 @@ int RunWrite(Session& session, const std::string& path) {
     if (const int prepared = store.PrepareKeyboard(); prepared != kExitOk) {
         return prepared;
     }
-    if (profiles::LoadProfileFile(store.store(), path) != 1) {
-        PrintMessage(session.language().Text(text::TextId::MAIN_PROMPT_INPORT));
-        return kExitFile;
-    }
     // Keys the keyboard's layout lacks go nowhere: say which, rather than lose them quietly.
     for (std::size_t block = 0; block < profiles::kDeviceKeyBlockCount; ++block) {
         for (const AssignedKey& key : AssignedKeys(contents, block, session)) {
@@ -286,7 +327,7 @@ int RunWrite(Session& session, const std::string& path) {
             }
         }
     }
-    if (const int written = store.Download(true); written != kExitOk) {
+    if (const int written = store.Import(path, contents.macros); written != kExitOk) {
         return written;
     }
     std::cout << "wrote " << path << " to the keyboard (" << contents.macros.size()
@@ -420,7 +461,7 @@ int RunMacroList(Session& session, const StorePlace& where) {
 
 int RunMacroAdd(Session& session, const StorePlace& where, const std::string& name,
                 const std::vector<std::string>& steps, int repeats) {
-    const std::u16string name16 = Utf8ToUtf16(name);
+    const std::u16string name16 = text::Utf8ToUtf16(name);
     if (name16.empty() || name16.size() > macros::kMacroNameMaxChars) {
         PrintMessage("a macro name has 1 to " + std::to_string(macros::kMacroNameMaxChars) +
                      " characters");

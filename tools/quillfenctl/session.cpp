@@ -67,14 +67,7 @@ void Session::LoadTexts() {
         return;
     }
     language_.Load(text::TextLoader::MessageTexts, doc);
-    keyTexts_ = keys::LoadKeyTexts([this](std::string_view key) {
-        for (const text::TextKeyInfo& info : text::kTextKeys) {
-            if (info.key == key) {
-                return language_.Text(info.id);
-            }
-        }
-        return std::string();
-    });
+    keyTexts_ = keys::LoadKeyTexts(language_);
 }
 
 fs::path Session::ProfileFolder() const {
