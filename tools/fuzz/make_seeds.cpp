@@ -176,7 +176,7 @@ void ProfileSeeds() {
     macro.extra = 2;
     full.SetRecord(30, macro);
     full.macros.push_back(SampleMacro(1, 6, u"first"));
-    if (BuildProfileFile(full, file) == 1) {
+    if (BuildProfileFile(full, file) == 1 && file.size() > 6) {
         Put("profile_file_fuzzer", "one_macro_strings.fwc", file);
         // The same file with its string area cut short, as a torn copy would leave it.
         file.resize(file.size() - 6);
