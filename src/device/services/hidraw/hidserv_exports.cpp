@@ -124,20 +124,12 @@ QF_EXPORT int RequestAsyncRead(const QfRequestKey* key, QfNotifyHandler handler,
     return service->StartRead(*key, handler, tag, request_id);
 }
 
-// The status word is an output report; it completes when written, so the request it gets an
-// id for never stands and its handler is never called.
-QF_EXPORT int RequestStatusWrite(const QfRequestKey* key, QfNotifyHandler /*handler*/,
-                                 uint32_t /*tag*/, const uint8_t* data, uint32_t length,
-                                 uint32_t /*unit_id*/, uint32_t* request_id) {
-    const auto service = Current();
-    if (!service || key == nullptr) {
-        return 0;
-    }
-    const int written = service->WriteReport(*key, data, length);
-    if (written > 0 && request_id != nullptr) {
-        *request_id = service->NewRequestId();
-    }
-    return written;
+// The status word is an output report written like any other; it completes when written, so
+// the request it gets an id for never stands and its handler is never called.
+QF_EXPORT int RequestStatusWrite(const QfRequestKey* key, QfNotifyHandler handler, uint32_t tag,
+                                 const uint8_t* data, uint32_t length, uint32_t unit_id,
+                                 uint32_t* request_id) {
+    return RequestWriteOne(key, handler, tag, data, length, unit_id, request_id);
 }
 
 // Reads a feature report: data[0] names the report id on the way in.
