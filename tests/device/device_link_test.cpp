@@ -7,25 +7,11 @@
 #include <mutex>
 #include <thread>
 
+#include "device/recording_listener.h"
 #include "link_fixture.h"
 
 namespace qf::device::test {
 namespace {
-
-class RecordingListener : public DeviceEventListener {
-public:
-    void OnConsumerCode(std::uint16_t code) override {
-        std::lock_guard lock(mutex);
-        codes.push_back(code);
-    }
-    void OnDeviceCountChanged(std::uint32_t count) override {
-        std::lock_guard lock(mutex);
-        counts.push_back(count);
-    }
-    std::mutex mutex;
-    std::vector<std::uint16_t> codes;
-    std::vector<std::uint32_t> counts;
-};
 
 bool SameKey(const QfRequestKey& a, const QfRequestKey& b) {
     return SerializeKey(a) == SerializeKey(b);

@@ -9,6 +9,7 @@
 
 #include "device/commands.h"
 #include "device/device_link.h"
+#include "device/recording_listener.h"
 #include "device/result.h"
 #include "device/services/virtual/virtual_keyboard.h"
 
@@ -26,23 +27,8 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-class Listener : public DeviceEventListener {
-  public:
-    void OnConsumerCode(std::uint16_t code) override {
-        std::lock_guard lock(mutex);
-        codes.push_back(code);
-    }
-    void OnDeviceCountChanged(std::uint32_t count) override {
-        std::lock_guard lock(mutex);
-        counts.push_back(count);
-    }
-    std::mutex mutex;
-    std::vector<std::uint16_t> codes;
-    std::vector<std::uint32_t> counts;
-};
-
 class VirtualKeyboardLink : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(link.IssueReadRequests(), 1);
         link.SetListener(&listener);
@@ -60,7 +46,7 @@ class VirtualKeyboardLink : public ::testing::Test {
     }
 
     VirtualKeyboard keyboard;
-    Listener listener;
+    test::RecordingListener listener;
     DeviceLink link{keyboard, TransactionTiming::Scaled(0.05)};
 };
 
