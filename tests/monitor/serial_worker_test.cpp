@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/monitor/serial_worker.h"
+#include "monitor/serial_worker.h"
 
 namespace qf::monitor {
 namespace {

@@ -1,4 +1,4 @@
-#include "device/monitor/device_monitor.h"
+#include "monitor/device_monitor.h"
 
 #include "app/window_messages.h"
 #include "device/commands.h"

@@ -1,4 +1,4 @@
-#include "device/monitor/serial_worker.h"
+#include "monitor/serial_worker.h"
 
 #include <utility>
 

@@ -18,8 +18,8 @@
 #include <utility>
 
 #include "app/main_window_link.h"
-#include "device/monitor/led_status.h"
-#include "device/monitor/monitor_views.h"
+#include "monitor/led_status.h"
+#include "monitor/monitor_views.h"
 #include "profiles/profile_store.h"
 
 namespace qf::monitor {

@@ -1,4 +1,4 @@
-#include "device/monitor/tray_icons.h"
+#include "monitor/tray_icons.h"
 
 namespace qf::monitor {
 

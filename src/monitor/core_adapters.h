@@ -15,7 +15,7 @@
 #include <functional>
 #include <utility>
 
-#include "device/monitor/monitor_views.h"
+#include "monitor/monitor_views.h"
 #include "lighting/lighting_model.h"
 #include "profiles/transfers.h"
 

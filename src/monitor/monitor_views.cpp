@@ -1,4 +1,4 @@
-#include "device/monitor/monitor_views.h"
+#include "monitor/monitor_views.h"
 
 namespace qf::monitor {
 

@@ -1,4 +1,4 @@
-#include "device/monitor/core_adapters.h"
+#include "monitor/core_adapters.h"
 
 namespace qf::monitor {
 

@@ -1,4 +1,4 @@
-#include "device/monitor/window_handlers.h"
+#include "monitor/window_handlers.h"
 
 #include "app/window_messages.h"
 #include "keys/key_record.h"
