@@ -116,7 +116,10 @@ struct LightingPanelLook {
 // The panel's widgets. ShowPanel is called whenever the look changes. Showing a look never
 // reaches the handlers: lists, sliders and pickers are set with their user signals blocked, the
 // effect list is refilled only when its entries differ, and the user mode list's edit text is
-// left alone while the user types.
+// left alone while the user types. The direction controls take their size from the plain key
+// set's rectangles when placed and are only moved to `directionKeys` afterwards. Only a user's
+// choice reaches OnEffectChosen: the arrow keys and the mouse wheel never change the effect
+// list (either would write to the keyboard).
 class LightingPanelWidgets {
 public:
     virtual ~LightingPanelWidgets() = default;

@@ -120,7 +120,7 @@ protected:
         Bytes record = KeyboardRecord(2);
         record[0] = 8;
         SetKeyboardRecord(2, record);
-        ASSERT_EQ(model.SetCurrentProfile(2), 1);
+        ASSERT_EQ(static_cast<int>(model.SetCurrentProfile(2)), 1);
         ReadAndRefresh();
         model.SetPanelOn(true);
         model.SetPaintColour({1, 2, 3});
@@ -258,7 +258,7 @@ TEST_F(ViewTest, TogglingTheVariantTwiceRestoresF1ToF4) {
 }
 
 TEST_F(ViewTest, AnyStoredVariantButZeroTogglesToZero) {
-    ASSERT_EQ(settings.WriteString("Flip", "5"), 1);
+    ASSERT_EQ(static_cast<int>(settings.WriteString("Flip", "5")), 1);
     keyboard.ApplyTopRowVariant();
     EXPECT_FALSE(Look(ViewButton::Key(kF1)).enabled);
     keyboard.ToggleTopRowVariant();

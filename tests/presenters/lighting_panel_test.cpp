@@ -36,8 +36,8 @@ public:
 
 protected:
     void StorePanelSwitch(std::string_view value) {
-        ASSERT_EQ(files.WriteString(panelSwitchFile, lighting::kPanelSection, lighting::kPanelOnKey,
-                                    value),
+        ASSERT_EQ(static_cast<int>(files.WriteString(panelSwitchFile, lighting::kPanelSection,
+                                                     lighting::kPanelOnKey, value)),
                   1);
     }
     // The keyboard's record of `profile` with some fields changed.
@@ -241,7 +241,7 @@ class HandlerTest : public PanelTest, public ::testing::WithParamInterface<Handl
 TEST_P(HandlerTest, EachHandlerWritesItsFieldsInOneTransfer) {
     SetKeyboardModes({1, 2, 5, 8, 12});
     StorePanelSwitch("1");
-    ASSERT_EQ(model.SetCurrentProfile(1), 1);
+    ASSERT_EQ(static_cast<int>(model.SetCurrentProfile(1)), 1);
     SetKeyboardRecord(1, FactoryRecord());
     ReadAndRefresh();
     ClearTrace();
@@ -416,7 +416,7 @@ TEST_F(ZonePanelTest, PaintedZonesStayOnTheKeysThroughARefreshWithoutReadingTheC
 }
 
 TEST_F(ZonePanelTest, TheUserModeListGetsItsEntriesByEditing) {
-    ASSERT_EQ(model.SetCurrentProfile(2), 1);
+    ASSERT_EQ(static_cast<int>(model.SetCurrentProfile(2)), 1);
     EXPECT_TRUE(panel.look().userModes.empty());
     EXPECT_EQ(panel.look().selectedUserMode, -1);
 

@@ -46,7 +46,7 @@ ViewTest::ViewTest()
 
 void ViewTest::SetUp() {
     lightingView.target = &keyboard;
-    ASSERT_EQ(link.IssueReadRequests(), 1);
+    ASSERT_EQ(static_cast<int>(link.IssueReadRequests()), 1);
     std::filesystem::create_directories(panelSwitchFile.parent_path());
     std::filesystem::create_directories(folder / "Skins");
     keyboard.LayoutKeyButtons(mainLayout);
