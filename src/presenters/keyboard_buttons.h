@@ -29,7 +29,7 @@ namespace qf::presenters {
 // quote key, the arrows and the keypad keys); `accessibleName` is what a screen reader says:
 // the caption, or a name where the caption is missing, unreadable ("<--") or shared by the
 // left and right keys ("Ctrl").
-struct KeyButtonSpec {
+struct KeyButtonEntry {
     std::uint32_t commandId = 0;
     std::string_view caption;
     keys::ScanCode scan = keys::kNoKey;
@@ -37,7 +37,7 @@ struct KeyButtonSpec {
 };
 
 // clang-format off
-inline constexpr std::array<KeyButtonSpec, keys::kSingleKeyCount> kKeyButtons = {{
+inline constexpr std::array<KeyButtonEntry, keys::kSingleKeyCount> kKeyButtons = {{
     {1058, "A", 0x01E, "A"},  // 0
     {1075, "B", 0x030, "B"},  // 1
     {1073, "C", 0x02E, "C"},  // 2

@@ -48,15 +48,18 @@ struct ButtonFaces {
     friend bool operator==(const ButtonFaces&, const ButtonFaces&) = default;
 };
 
-using MP = MainPicture;
 // Every button's faces: an assigned key is "selected" and shows main_disable; a disabled button
 // looks normal.
-inline constexpr ButtonFaces kStandardFaces{MP::Normal, MP::Over, MP::Down, MP::Normal,
-                                            MP::Disable};
+inline constexpr ButtonFaces kStandardFaces{MainPicture::Normal, MainPicture::Over,
+                                            MainPicture::Down, MainPicture::Normal,
+                                            MainPicture::Disable};
 // A clicked button while its editor is open: it stays highlighted.
-inline constexpr ButtonFaces kHighlightFaces{MP::Over, MP::Over, MP::Down, MP::Normal, MP::Over};
+inline constexpr ButtonFaces kHighlightFaces{MainPicture::Over, MainPicture::Over,
+                                             MainPicture::Down, MainPicture::Normal,
+                                             MainPicture::Over};
 // The bank indicator in bank B: the over picture in every look.
-inline constexpr ButtonFaces kAllOverFaces{MP::Over, MP::Over, MP::Over, MP::Over, MP::Over};
+inline constexpr ButtonFaces kAllOverFaces{MainPicture::Over, MainPicture::Over, MainPicture::Over,
+                                           MainPicture::Over, MainPicture::Over};
 
 // The caption style of the G buttons' bank labels: the profile buttons' style, which reads on
 // the dark skin.
