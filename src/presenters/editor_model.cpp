@@ -229,7 +229,7 @@ void EditorModel::ShowPage(bool opening) {
                     const auto id =
                         openingValue_ <= 0xFFFF ? static_cast<std::uint16_t>(openingValue_) : 0;
                     LoadMacro(static_cast<int>(macros::MacroIdToIndex(macros_, id)));
-                } else if (!macros_.empty() && openingValue_ == 0) {
+                } else if (!macros_.empty() && openingValue_ == 0 && current_ < 0) {
                     LoadMacro(0);
                 }
             }

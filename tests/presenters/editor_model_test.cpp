@@ -168,6 +168,24 @@ TEST_F(EditorTest, MacroOnlyModeOffersTheMacroPageAlone) {
     EXPECT_EQ(hooks.mode(), HookMode::Off);
 }
 
+TEST_F(EditorTest, EveryOpeningLoadsTheEditorTextsAndTheRecordDelay) {
+    const qf::testing::TempFolder skins;
+    const auto file = skins / "language.ini";
+    qf::testing::TempFolder::Write(file,
+                                   "[LANGUAGE]\nlanguage=1\n[ENGINSH]\n"
+                                   "ACTION_STATE_PRESS=Down\nACTION_STATE_RELEASE=Up\n");
+    ASSERT_EQ(settings.WriteString("RecordDelay", "1"), 1);
+    EditorModel withFile{
+        {store, assignments, keyboardView, recorder, hooks, prompter, language, file, view}};
+    ASSERT_TRUE(withFile.Open({kRecordA, true}));
+    EXPECT_EQ(withFile.ActionStateNames(), (std::vector<std::string>{"Down", "Up"}));
+    EXPECT_TRUE(withFile.recordDelayMeasured());
+    withFile.SetRecordDelay(false);
+    EXPECT_EQ(settings.ReadString("RecordDelay"), "0");
+    EXPECT_FALSE(withFile.recordDelayMeasured());
+    withFile.Close();
+}
+
 // ---- Pages and key capture ----
 
 TEST_F(EditorTest, PageButtonsSetTheWorkingKind) {
