@@ -42,19 +42,6 @@ TEST_F(EditorActionListTest, LoadingIsNoEditAndKeepsAtMost2000Actions) {
     EXPECT_EQ(Edits(), 0);
 }
 
-TEST_F(EditorActionListTest, RecordedActionsGoAfterTheSelectionAndTakeItsPlace) {
-    list.Load(std::vector<MacroAction>{{10, 0x010, 0}, {20, 0x010, 1}, {30, 0x011, 0}});
-    list.Select(0);
-    ASSERT_TRUE(macros::InsertRecordedAction(list, 0x030, 0, 70));
-    ASSERT_TRUE(macros::InsertRecordedAction(list, 0x030, 1, 40));
-    EXPECT_EQ(list.actions(),
-              (std::vector<MacroAction>{
-                  {70, 0x010, 0}, {40, 0x030, 0}, {10, 0x030, 1}, {20, 0x010, 1}, {30, 0x011, 0}}));
-    EXPECT_EQ(list.SelectedAction(), 2u);
-    EXPECT_GT(Edits(), 0);
-    EXPECT_TRUE(changes.back().selection);
-}
-
 TEST_F(EditorActionListTest, RemovingKeepsASelectionWhileThereAreActions) {
     list.Load(std::vector<MacroAction>{{10, 0x010, 0}, {20, 0x011, 0}});
     EXPECT_FALSE(list.RemoveSelected());
