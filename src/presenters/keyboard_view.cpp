@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "presenters/editor_model.h"
 #include "text/skin_keys.h"
 
 namespace qf::presenters {
@@ -23,6 +24,10 @@ const ButtonLook& NoLook() {
 }
 
 }  // namespace
+
+EditorOpening OpeningFor(const EditorRequest& request) {
+    return {request.record, request.isG9};
+}
 
 KeyboardViewPresenter::KeyboardViewPresenter(KeyboardViewDependencies deps)
     : deps_(std::move(deps)) {

@@ -129,6 +129,10 @@ struct EditorRequest {
     friend bool operator==(const EditorRequest&, const EditorRequest&) = default;
 };
 
+// The editor model's opening for a request: the record, macros only for G9.
+struct EditorOpening;
+EditorOpening OpeningFor(const EditorRequest& request);
+
 // Opens the key assignment editor as a modal dialog; returns when it has closed.
 class AssignmentEditorHost {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "keys/key_record.h"
+#include "presenters/editor_model.h"
 #include "presenters/view_fixture.h"
 
 namespace qf::presenters::test {
@@ -78,6 +79,10 @@ TEST_F(ViewTest, WithThePanelOffKeysAndGButtonsOpenTheEditorOnTheirRecord) {
         {0x1E, 1058, false}, {0xB7, 1091, false}, {258, 1002, false}, {264, 1143, true}};
     EXPECT_EQ(editor.requests, expected);
     EXPECT_TRUE(Writes().empty());
+    // G9 opens the editor on macros only.
+    EXPECT_FALSE(OpeningFor(editor.requests[2]).macroOnly);
+    EXPECT_TRUE(OpeningFor(editor.requests[3]).macroOnly);
+    EXPECT_EQ(OpeningFor(editor.requests[3]).record, 264u);
 }
 
 TEST_F(ViewTest, InBankBTheGButtonsShowBLabelsAndEditBankBRecords) {
