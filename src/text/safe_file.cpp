@@ -99,6 +99,9 @@ struct Target {
 
 int InspectTarget(const fs::path& path, Target& target, std::string* error) {
     target = Target{};
+    if (path.empty()) {
+        return Refuse(error, "cannot write a file without a name");
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {

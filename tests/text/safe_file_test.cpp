@@ -214,6 +214,7 @@ TEST_F(SafeWriteTest, AMissingFolderIsRefusedAndNotMade) {
     EXPECT_FALSE(fs::exists(dir_ / "missing"));
     TempFolder::Write(dir_ / "file", "x");
     ExpectRefused(dir_ / "file" / "x.fwc", "cannot write");
+    ExpectRefused("", "without a name");
 }
 
 TEST_F(SafeWriteTest, TheTemporaryFileNamesTheTargetAndTheProcess) {
