@@ -157,6 +157,16 @@ private:
     const RecordingEditor& editor_;
 };
 
+// The views never discard unapplied changes (the switch host has none): a reload is counted.
+class CountingKeyboardReload final : public profiles::KeyboardReload {
+public:
+    int ReloadStoreFromKeyboard() override {
+        ++reloads;
+        return 0;
+    }
+    int reloads = 0;
+};
+
 // A main skin with every button of the keyboard view placed (each at its own place) but the
 // layout keys in `omit`, the D buttons only when `withTopRow`, mode names and label texts.
 std::string MainSkinText(const std::set<std::string>& omit = {}, bool withTopRow = true);
@@ -208,6 +218,7 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
+    CountingKeyboardReload keyboardReload;
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());

@@ -162,7 +162,7 @@ void ColourPalette::Choose(ColourChoice choice) {
 
 ColourPicker::ColourPicker(ColourChooser& chooser, QWidget* parent)
     : QAbstractButton(parent), chooser_(chooser) {
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);  // Space opens the palette
     setAccessibleDescription(colour_.name());
     connect(this, &QAbstractButton::clicked, this, &ColourPicker::OpenPalette);
 }
@@ -221,7 +221,8 @@ void ColourPicker::paintEvent(QPaintEvent*) {
     const bool markShown = width() >= 2 * kMarkWidth + 4;
     const QRect swatch = outer.adjusted(2, 2, markShown ? -kMarkWidth - 1 : -2, -2);
     painter.fillRect(swatch, colour_);
-    painter.setPen(hovered_ || isDown() ? QColor(255, 255, 255) : QColor(150, 150, 150));
+    painter.setPen(hovered_ || isDown() || hasFocus() ? QColor(255, 255, 255)
+                                                      : QColor(150, 150, 150));
     painter.drawRect(outer);
     if (markShown) {
         // A small triangle pointing down: the picker drops a palette.
