@@ -619,8 +619,8 @@ DialogSpec CompositeDialog() {
            Page::Macro);
     plain(skin::FUNC_MACRO_CYCLES_PROMPT, Rect{ax, my + 144, 66, 24});
     plain(skin::FUNC_MACRO_CYCLES, Rect{ax + 68, my + 144, 44, 24});
-    plain(skin::FUNC_MACRO_RECORD_DELAY, Rect{ax, my + 176, 20, 24});
-    plain(skin::FUNC_MACRO_RECORD_DELAY2, Rect{ax + 22, my + 176, 90, 24});
+    plain(skin::FUNC_MACRO_RECORD_DELAY, Rect{ax, my + 176, 18, 24});
+    plain(skin::FUNC_MACRO_RECORD_DELAY2, Rect{ax + 20, my + 176, 96, 24});
 
     // Media and function pages.
     plain(skin::FUNC_MEDIA_SELECT, Rect{mx, my, 376, 288});
@@ -686,7 +686,7 @@ std::vector<NamePair> ControlNames() {
         {skin::kLabelColor, "\u989C\u8272", "Colour"},
         {skin::kLabelDc, "\u591A\u5F69", "Multicolour"},
         {skin::kLabelTool, "\u5DE5\u5177", "Tool"},
-        {skin::kLabelUsb, "\u56DE\u62A5\u7387 (Hz)", "Report rate (Hz)"},
+        {skin::kLabelUsb, "\u56DE\u62A5\u7387", "Report rate"},
     };
 }
 
