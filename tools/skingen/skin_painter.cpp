@@ -953,8 +953,7 @@ QImage ArrowPicture(const DialogSpec& mainDialog) {
     const Rect left = FindControl(mainDialog, text::skin::LEFT_ARROW).rect;
     const Rect right = FindControl(mainDialog, text::skin::RIGHT_ARROW).rect;
     for (const ArrowFace& face : ArrowFaces()) {
-        const bool isLeft = face.key.find("LEFT") != std::string::npos;
-        const Rect place = isLeft ? left : right;
+        const Rect place = face.left ? left : right;
         // The face shows the window beneath the arrow, so it sits seamlessly over the plate.
         const QRectF target(face.rect.x - 1, face.rect.y - 1, face.rect.w, face.rect.h);
         p.drawImage(target, background, ToQt(place));

@@ -477,18 +477,24 @@ Rect ArrowPictureSize() {
 
 std::vector<ArrowFace> ArrowFaces() {
     const Rect face = ArrowRectLeft();
-    const std::array<std::pair<std::string_view, bool>, 4> columns = {{
-        {skin::UP_ARROW_LEFT, true},
-        {skin::DOWN_ARROW_LEFT, false},
-        {skin::UP_ARROW_RIGHT, true},
-        {skin::DOWN_ARROW_RIGHT, false},
+    struct Column {
+        std::string_view prefix;
+        bool left;
+        bool up;
+    };
+    const std::array<Column, 4> columns = {{
+        {skin::UP_ARROW_LEFT, true, true},
+        {skin::DOWN_ARROW_LEFT, true, false},
+        {skin::UP_ARROW_RIGHT, false, true},
+        {skin::DOWN_ARROW_RIGHT, false, false},
     }};
     std::vector<ArrowFace> faces;
     for (int number = 1; number <= 2; ++number) {
         for (std::size_t c = 0; c < columns.size(); ++c) {
             ArrowFace f;
-            f.key = text::ArrowPictureKey(columns[c].first, number);
-            f.up = columns[c].second;
+            f.key = text::ArrowPictureKey(columns[c].prefix, number);
+            f.left = columns[c].left;
+            f.up = columns[c].up;
             f.highlighted = number == 2;
             // The face is cut one pixel up and left of the record's x, y.
             f.rect = Rect{2 + static_cast<int>(c) * (face.w + 4) + 1,
@@ -512,10 +518,11 @@ std::vector<PanelPicture> PanelPictures() {
         pictures.push_back({stem(files.plain), art, false, size.w, size.h});
         pictures.push_back({stem(files.selected), art, true, size.w, size.h});
     };
-    pair(skin::kPanelSwitchPictures, PanelArt::SwitchOff, kSwitchRect);
-    // The switch shows one picture per state, not a plain and a selected look of one art.
-    pictures[1].art = PanelArt::SwitchOn;
-    pictures[0].selected = false;
+    // The switch shows a picture of its own for each position.
+    pictures.push_back({stem(skin::kPanelSwitchPictures.plain), PanelArt::SwitchOff, false,
+                        kSwitchRect.w, kSwitchRect.h});
+    pictures.push_back({stem(skin::kPanelSwitchPictures.selected), PanelArt::SwitchOn, true,
+                        kSwitchRect.w, kSwitchRect.h});
     pair(skin::kLeftPictures, PanelArt::Left, kDirectionLeft);
     pair(skin::kRightPictures, PanelArt::Right, kDirectionRight);
     pair(skin::kUpPictures, PanelArt::Up, kDirectionLeft);

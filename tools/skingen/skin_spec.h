@@ -120,7 +120,8 @@ struct Placement {
 
 // One entry of section BUTTONINFO2 of Main.ini: where a face is cut from Arrow.jpg.
 struct ArrowFace {
-    std::string key;  // e.g. UP_ARROW_LEFT1
+    std::string key;    // e.g. UP_ARROW_LEFT1
+    bool left = false;  // the arrow beside FLIP_1 (LEFT_ARROW), or beside FLIP_2
     bool up = false;
     bool highlighted = false;  // number 2
     Rect rect;                 // the face's record: cut at (x - 1, y - 1)
