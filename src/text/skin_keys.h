@@ -45,30 +45,6 @@ inline constexpr std::array<std::string_view, 4> kCompositeFunctionPictures = {
 inline constexpr std::array<std::string_view, 2> kMainColourPictures = {"Skins/main_color0.jpg",
                                                                         "Skins/main_color1.jpg"};
 
-// The lighting panel's pictures: each control's unselected and selected picture.
-struct PanelPicturePair {
-    std::string_view plain;
-    std::string_view selected;
-};
-inline constexpr PanelPicturePair kPanelSwitchPictures = {"Skins/dengup.bmp", "Skins/dengdown.bmp"};
-inline constexpr PanelPicturePair kLeftPictures = {"Skins/leftup.bmp", "Skins/leftdown.bmp"};
-inline constexpr PanelPicturePair kRightPictures = {"Skins/rightup.bmp", "Skins/rightdown.bmp"};
-inline constexpr PanelPicturePair kUpPictures = {"Skins/upup.bmp", "Skins/updown.bmp"};
-inline constexpr PanelPicturePair kDownPictures = {"Skins/downup.bmp", "Skins/downdown.bmp"};
-inline constexpr PanelPicturePair kSpreadPictures = {"Skins/kuosan.bmp", "Skins/kuosandown.bmp"};
-inline constexpr PanelPicturePair kGatherPictures = {"Skins/julong.bmp", "Skins/julongdown.bmp"};
-// Four-colour choice 0 to 3: red, yellow, green, blue.
-inline constexpr std::array<PanelPicturePair, 4> kFourColourPictures = {{
-    {"Skins/hong.bmp", "Skins/hongok.bmp"},
-    {"Skins/huang.bmp", "Skins/huangok.bmp"},
-    {"Skins/lv.bmp", "Skins/lvok.bmp"},
-    {"Skins/lan.bmp", "Skins/lanok.bmp"},
-}};
-inline constexpr PanelPicturePair kMulticolourPictures = {"Skins/sjsup.bmp", "Skins/sjsdown.bmp"};
-inline constexpr PanelPicturePair kPaintToolPictures = {"Skins/user1up.bmp", "Skins/user1down.bmp"};
-// Slider thumbs: thumb picture k is "Skins/<k>.bmp", k from 0 to kThumbPictureCount - 1.
-inline constexpr int kThumbPictureCount = 26;
-
 // ---- Sections -----------------------------------------------------------------------------
 inline constexpr std::string_view kScreenSection = "SCREEN";
 inline constexpr std::string_view kButtonSection = "BUTTONINFO";
@@ -126,6 +102,9 @@ inline constexpr std::string_view RIGHT_ARROW = "RIGHT_ARROW";
 inline constexpr std::string_view kKeyIndexFormat = "KEY_%03X";
 inline constexpr std::string_view kGKeyFormat = "FUNC_G%d";
 inline constexpr int kGKeyCount = 9;
+// Our skins' own optional keys of the top-row variant buttons D1 to D6 ("%d" of 1..6); a skin
+// without them shows no D buttons.
+inline constexpr std::string_view kTopRowKeyFormat = "KEY_D%d";
 
 // Main.ini, BUTTONINFO2: arrow picture keys are one of these prefixes and 1 or 2 ("%s%d").
 inline constexpr std::string_view UP_ARROW_LEFT = "UP_ARROW_LEFT";
@@ -177,10 +156,7 @@ inline constexpr std::string_view kLabelTool = "Tool";
 inline constexpr std::string_view kLabelUsb = "Usb";
 
 // ---- Keys of our own skin, read when present -------------------------------------------------
-// Main.ini: the six top-row variant buttons D1 to D6 ("KEY_D%d", see SkinKeyForDKey); without
-// them the buttons stay hidden.
-inline constexpr std::string_view kDKeyFormat = "KEY_D%d";
-inline constexpr int kDKeyCount = 6;
+// Main.ini: kTopRowKeyFormat above places the buttons D1 to D6.
 // Main.ini and Composite.ini: the place where the program writes the macro memory meter.
 inline constexpr std::string_view MACRO_METER = "MACRO_METER";
 // Composite.ini also places the editor's Apply button under CONTROL2_APPLY, as the other two

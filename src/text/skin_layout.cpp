@@ -87,14 +87,6 @@ std::string SkinKeyForGKey(int number) {
     return "FUNC_G" + std::to_string(number);
 }
 
-std::string SkinKeyForDKey(int number) {
-    return "KEY_D" + std::to_string(number);
-}
-
-std::string ThumbPictureName(int k) {
-    return std::string(skin::kSkinsFolder) + "/" + std::to_string(k) + ".bmp";
-}
-
 std::string ArrowPictureKey(std::string_view prefix, int number) {
     return std::string(prefix) + std::to_string(number);
 }

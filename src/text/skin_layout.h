@@ -50,10 +50,6 @@ inline constexpr SkinRect kMissingSkinRect{};
 [[nodiscard]] std::string SkinKeyForKeyIndex(unsigned keyIndex);
 // "FUNC_G%d": the keyboard view's G key 1 to 9.
 [[nodiscard]] std::string SkinKeyForGKey(int number);
-// "KEY_D%d": the keyboard view's top-row variant button D1 to D6 (a key of our own skin).
-[[nodiscard]] std::string SkinKeyForDKey(int number);
-// "Skins/%d.bmp": slider thumb picture k (0 to skin::kThumbPictureCount - 1).
-[[nodiscard]] std::string ThumbPictureName(int k);
 // "%s%d": an arrow picture key of "BUTTONINFO2", e.g. ArrowPictureKey(skin::UP_ARROW_LEFT, 1).
 [[nodiscard]] std::string ArrowPictureKey(std::string_view prefix, int number);
 
@@ -64,6 +60,8 @@ struct DirectionControlKeys {
     std::string_view label;
     std::string_view left;
     std::string_view right;
+
+    friend bool operator==(const DirectionControlKeys&, const DirectionControlKeys&) = default;
 };
 [[nodiscard]] DirectionControlKeys DirectionKeysForMode(int modeCode);
 

@@ -12,6 +12,7 @@
 #include "skin_files.h"
 #include "text/skin_keys.h"
 #include "text/skin_layout.h"
+#include "text/text_format.h"
 
 namespace qf::skintest {
 namespace {
@@ -42,8 +43,9 @@ std::vector<std::string> MainPictureButtons() {
     for (int g = 1; g <= skin::kGKeyCount; ++g) {
         keys.push_back(text::SkinKeyForGKey(g));
     }
-    for (int d = 1; d <= skin::kDKeyCount; ++d) {
-        keys.push_back(text::SkinKeyForDKey(d));
+    // Our own records of the top-row variant buttons D1 to D6.
+    for (int d = 1; d <= 6; ++d) {
+        keys.push_back(text::Format(skin::kTopRowKeyFormat, d));
     }
     for (const keys::ScanCode scan : keys::kSingleKeyList) {
         keys.push_back(text::SkinKeyForKeyIndex(keys::ScanToKeyIndex(scan)));

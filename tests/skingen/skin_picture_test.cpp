@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "presenters/lighting_panel_rules.h"
 #include "skin_files.h"
 #include "skin_spec.h"
 #include "text/skin_keys.h"
@@ -304,35 +305,38 @@ TEST(SkinPictures, PanelBitmapsHaveTheSizeOfTheirControls) {
     auto rect = [&](std::string_view key) {
         return text::ReadSkinRect(layout, skin::kButtonSection, key);
     };
+    using presenters::DirectionPicturesOf;
     struct Expectation {
-        skin::PanelPicturePair files;
+        presenters::PicturePair pictures;
         std::vector<std::string_view> controls;
     };
-    std::vector<Expectation> expectations = {
-        {skin::kPanelSwitchPictures, {"CONTROL_DengStaPic"}},
-        {skin::kLeftPictures, {skin::CONTROL_BLFXLStaPic}},
-        {skin::kUpPictures, {skin::CONTROL_BLFXLStaPic}},
-        {skin::kSpreadPictures, {skin::CONTROL_BLFXLStaPic}},
-        {skin::kRightPictures, {skin::CONTROL_BLFXRStaPic}},
-        {skin::kDownPictures, {skin::CONTROL_BLFXRStaPic}},
-        {skin::kGatherPictures, {skin::CONTROL_BLFXRStaPic}},
-        {skin::kFourColourPictures[0], {"CONTROL_HONGPIC"}},
-        {skin::kFourColourPictures[1], {"CONTROL_HUANGPIC"}},
-        {skin::kFourColourPictures[2], {"CONTROL_LVPIC"}},
-        {skin::kFourColourPictures[3], {"CONTROL_LANPIC"}},
-        {skin::kMulticolourPictures, {"CONTROL_HXsjsStaPic", "CONTROL_FYSJSStaPic"}},
-        {skin::kPaintToolPictures, {"CONTROL_USERgjStaPic1"}},
+    const std::vector<Expectation> expectations = {
+        {presenters::kSwitchPictures, {"CONTROL_DengStaPic"}},
+        {DirectionPicturesOf(1).left, {skin::CONTROL_BLFXLStaPic}},
+        {DirectionPicturesOf(12).left, {skin::CONTROL_BLFXLStaPic}},
+        {DirectionPicturesOf(18).left, {skin::CONTROL_BLFXLStaPic}},
+        {DirectionPicturesOf(1).right, {skin::CONTROL_BLFXRStaPic}},
+        {DirectionPicturesOf(12).right, {skin::CONTROL_BLFXRStaPic}},
+        {DirectionPicturesOf(18).right, {skin::CONTROL_BLFXRStaPic}},
+        {presenters::kFourColourPictureSet[0], {"CONTROL_HONGPIC"}},
+        {presenters::kFourColourPictureSet[1], {"CONTROL_HUANGPIC"}},
+        {presenters::kFourColourPictureSet[2], {"CONTROL_LVPIC"}},
+        {presenters::kFourColourPictureSet[3], {"CONTROL_LANPIC"}},
+        {presenters::kMulticolourPictures, {"CONTROL_HXsjsStaPic", "CONTROL_FYSJSStaPic"}},
+        {presenters::kToolPictures, {"CONTROL_USERgjStaPic1"}},
     };
     for (const Expectation& e : expectations) {
-        const QImage plain = LoadInstalledPicture(e.files.plain);
-        const QImage selected = LoadInstalledPicture(e.files.selected);
-        ASSERT_FALSE(plain.isNull()) << e.files.plain;
-        ASSERT_FALSE(selected.isNull()) << e.files.selected;
-        EXPECT_NE(plain, selected) << e.files.plain << " and its selected picture look alike";
+        const std::string_view plainFile = presenters::PictureFile(e.pictures.plain);
+        const std::string_view selectedFile = presenters::PictureFile(e.pictures.selected);
+        const QImage plain = LoadInstalledPicture(plainFile);
+        const QImage selected = LoadInstalledPicture(selectedFile);
+        ASSERT_FALSE(plain.isNull()) << plainFile;
+        ASSERT_FALSE(selected.isNull()) << selectedFile;
+        EXPECT_NE(plain, selected) << plainFile << " and its selected picture look alike";
         for (std::string_view control : e.controls) {
             const SkinRect r = rect(control);
-            EXPECT_EQ(plain.size(), QSize(r.w, r.h)) << e.files.plain << " for " << control;
-            EXPECT_EQ(selected.size(), QSize(r.w, r.h)) << e.files.selected << " for " << control;
+            EXPECT_EQ(plain.size(), QSize(r.w, r.h)) << plainFile << " for " << control;
+            EXPECT_EQ(selected.size(), QSize(r.w, r.h)) << selectedFile << " for " << control;
         }
     }
 }
@@ -345,17 +349,18 @@ TEST(SkinPictures, EverySliderThumbExistsAtTheSlidersHeight) {
         text::ReadSkinRect(layout, skin::kButtonSection, "CONTROL_SpeedSlider").h;
     ASSERT_EQ(lightHeight, speedHeight);
     std::vector<QImage> thumbs;
-    for (int k = 0; k < skin::kThumbPictureCount; ++k) {
-        const QImage thumb = LoadInstalledPicture(text::ThumbPictureName(k));
+    for (int k = 0; k < presenters::kThumbPictureCount; ++k) {
+        const QImage thumb = LoadInstalledPicture(presenters::ThumbFile(k));
         ASSERT_FALSE(thumb.isNull()) << k;
         EXPECT_EQ(thumb.height(), lightHeight) << k;
         thumbs.push_back(thumb);
     }
-    // The meaningful thumbs show their level: brightness 0..4 and speed positions 6..10 differ
-    // from one another.
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_NE(thumbs[static_cast<std::size_t>(k)], thumbs[static_cast<std::size_t>(k + 1)]);
-        EXPECT_NE(thumbs[static_cast<std::size_t>(k + 6)], thumbs[static_cast<std::size_t>(k + 7)]);
+    // The thumbs the sliders show tell their positions apart.
+    auto at = [&](int k) { return thumbs[static_cast<std::size_t>(k)]; };
+    for (int position = 0; position + 1 < presenters::kSliderPositions; ++position) {
+        EXPECT_NE(at(presenters::BrightnessThumb(position)),
+                  at(presenters::BrightnessThumb(position + 1)));
+        EXPECT_NE(at(presenters::SpeedThumb(position)), at(presenters::SpeedThumb(position + 1)));
     }
 }
 

@@ -90,10 +90,6 @@ TEST_F(SkinLayoutTest, KeyNamesAreFormedAsTheFilesHaveThem) {
     EXPECT_EQ(SkinKeyForKeyIndex(0), "KEY_000");
     EXPECT_EQ(SkinKeyForGKey(1), "FUNC_G1");
     EXPECT_EQ(SkinKeyForGKey(9), "FUNC_G9");
-    EXPECT_EQ(SkinKeyForDKey(1), "KEY_D1");
-    EXPECT_EQ(SkinKeyForDKey(6), "KEY_D6");
-    EXPECT_EQ(ThumbPictureName(0), "Skins/0.bmp");
-    EXPECT_EQ(ThumbPictureName(25), "Skins/25.bmp");
     EXPECT_EQ(ArrowPictureKey(skin::UP_ARROW_LEFT, 1), "UP_ARROW_LEFT1");
     EXPECT_EQ(ArrowPictureKey(skin::DOWN_ARROW_RIGHT, 2), "DOWN_ARROW_RIGHT2");
     // The formed keys find their records (sections and keys in any letter case).

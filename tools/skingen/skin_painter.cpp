@@ -968,7 +968,7 @@ QImage ArrowPicture(const DialogSpec& mainDialog) {
     return image;
 }
 
-QImage PanelBitmap(const PanelPicture& picture) {
+QImage PanelBitmap(const PanelBitmapSpec& picture) {
     QImage image(picture.w, picture.h, QImage::Format_RGB32);
     image.fill(kCard);
     QPainter p(&image);

@@ -38,7 +38,7 @@ QImage ShapePicture(const DialogSpec& dialog);
 QImage ArrowPicture(const DialogSpec& mainDialog);
 
 // A lighting panel picture at its control's size, on the panel's colour.
-QImage PanelBitmap(const PanelPicture& picture);
+QImage PanelBitmap(const PanelBitmapSpec& picture);
 
 // Slider thumb k (0..25): a knob whose ring shows the level it stands for.
 QImage ThumbBitmap(int k);

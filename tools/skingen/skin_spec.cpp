@@ -5,8 +5,11 @@
 
 #include "keys/key_tables.h"
 #include "lighting/key_zones.h"
+#include "presenters/keyboard_buttons.h"
+#include "presenters/lighting_panel_rules.h"
 #include "text/skin_keys.h"
 #include "text/skin_layout.h"
+#include "text/text_format.h"
 
 namespace qf::skingen {
 
@@ -246,8 +249,9 @@ void AddKeyboard(std::vector<Control>& controls) {
         IconButton(skin::FLIP_1, Rect{stripX, kStripY, 28, kStripH}, Icon::Swap,
                    {FaceState::Normal, FaceState::Hover, FaceState::Pressed, FaceState::Selected}));
     int x = stripX + 28 + 4 + 14 + 4;
-    for (int d = 1; d <= skin::kDKeyCount; ++d) {
-        Control c = Button(text::SkinKeyForDKey(d), Rect{x, kStripY, 30, kStripH}, Look::Keycap);
+    for (int d = 1; d <= static_cast<int>(presenters::kTopRowButtonIds.size()); ++d) {
+        Control c = Button(text::Format(skin::kTopRowKeyFormat, d), Rect{x, kStripY, 30, kStripH},
+                           Look::Keycap);
         c.legend = "D" + std::to_string(d);
         controls.push_back(c);
         x += 33;
@@ -509,34 +513,40 @@ Rect ThumbSize() {
     return Rect{0, 0, kSliderLight.h, kSliderLight.h};
 }
 
-std::vector<PanelPicture> PanelPictures() {
-    auto stem = [](std::string_view path) {
-        return std::string(path.substr(skin::kSkinsFolder.size() + 1));
+std::vector<PanelBitmapSpec> PanelBitmaps() {
+    using presenters::PanelPicture;
+    std::vector<PanelBitmapSpec> bitmaps;
+    auto add = [&](PanelPicture picture, PanelArt art, bool selected, Rect size) {
+        const std::string_view path = presenters::PictureFile(picture);
+        bitmaps.push_back({std::string(path.substr(skin::kSkinsFolder.size() + 1)), art, selected,
+                           size.w, size.h});
     };
-    std::vector<PanelPicture> pictures;
-    auto pair = [&](const skin::PanelPicturePair& files, PanelArt art, Rect size) {
-        pictures.push_back({stem(files.plain), art, false, size.w, size.h});
-        pictures.push_back({stem(files.selected), art, true, size.w, size.h});
+    auto pair = [&](presenters::PicturePair pictures, PanelArt art, Rect size) {
+        add(pictures.plain, art, false, size);
+        add(pictures.selected, art, true, size);
     };
     // The switch shows a picture of its own for each position.
-    pictures.push_back({stem(skin::kPanelSwitchPictures.plain), PanelArt::SwitchOff, false,
-                        kSwitchRect.w, kSwitchRect.h});
-    pictures.push_back({stem(skin::kPanelSwitchPictures.selected), PanelArt::SwitchOn, true,
-                        kSwitchRect.w, kSwitchRect.h});
-    pair(skin::kLeftPictures, PanelArt::Left, kDirectionLeft);
-    pair(skin::kRightPictures, PanelArt::Right, kDirectionRight);
-    pair(skin::kUpPictures, PanelArt::Up, kDirectionLeft);
-    pair(skin::kDownPictures, PanelArt::Down, kDirectionRight);
-    pair(skin::kSpreadPictures, PanelArt::Spread, kDirectionLeft);
-    pair(skin::kGatherPictures, PanelArt::Gather, kDirectionRight);
+    add(presenters::kSwitchPictures.plain, PanelArt::SwitchOff, false, kSwitchRect);
+    add(presenters::kSwitchPictures.selected, PanelArt::SwitchOn, true, kSwitchRect);
+    // Direction pictures: left/right (modes 1, 2, 7), up/down (12), spread/gather (18).
+    const std::array<std::pair<int, std::array<PanelArt, 2>>, 3> directions = {{
+        {1, {PanelArt::Left, PanelArt::Right}},
+        {12, {PanelArt::Up, PanelArt::Down}},
+        {18, {PanelArt::Spread, PanelArt::Gather}},
+    }};
+    for (const auto& [mode, arts] : directions) {
+        const presenters::DirectionPictures pictures = presenters::DirectionPicturesOf(mode);
+        pair(pictures.left, arts[0], kDirectionLeft);
+        pair(pictures.right, arts[1], kDirectionRight);
+    }
     const std::array<PanelArt, 4> colours = {PanelArt::Red, PanelArt::Yellow, PanelArt::Green,
                                              PanelArt::Blue};
     for (std::size_t i = 0; i < colours.size(); ++i) {
-        pair(skin::kFourColourPictures[i], colours[i], Rect{0, 0, kFourColourW, 26});
+        pair(presenters::kFourColourPictureSet[i], colours[i], Rect{0, 0, kFourColourW, 26});
     }
-    pair(skin::kMulticolourPictures, PanelArt::Multicolour, kColourSecondPicture);
-    pair(skin::kPaintToolPictures, PanelArt::PaintTool, kColourSecondPicture);
-    return pictures;
+    pair(presenters::kMulticolourPictures, PanelArt::Multicolour, kColourSecondPicture);
+    pair(presenters::kToolPictures, PanelArt::PaintTool, kColourSecondPicture);
+    return bitmaps;
 }
 
 // ---- The composite assignment editor --------------------------------------------------------

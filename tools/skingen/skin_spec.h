@@ -144,7 +144,7 @@ enum class PanelArt : std::uint8_t {
     Multicolour,
     PaintTool,
 };
-struct PanelPicture {
+struct PanelBitmapSpec {
     std::string file;  // relative to Skins/
     PanelArt art;
     bool selected = false;
@@ -180,7 +180,7 @@ inline constexpr int kKeyGap = 3;
 [[nodiscard]] Rect ArrowPictureSize();
 // Where the arrows sit over the main window: LEFT_ARROW, RIGHT_ARROW.
 [[nodiscard]] const Control& FindControl(const DialogSpec& dialog, std::string_view key);
-[[nodiscard]] std::vector<PanelPicture> PanelPictures();
+[[nodiscard]] std::vector<PanelBitmapSpec> PanelBitmaps();
 // The size of the slider thumbs 0.bmp .. 25.bmp.
 [[nodiscard]] Rect ThumbSize();
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "presenters/lighting_panel_rules.h"
 #include "skin_painter.h"
 #include "text/skin_keys.h"
 #include "text/skin_layout.h"
@@ -90,13 +91,13 @@ bool WriteMain(Writer& w, std::string& error) {
     if (!w.Picture(InSkins(skin::kArrowPicture), ArrowPicture(main), error)) {
         return false;
     }
-    for (const PanelPicture& picture : PanelPictures()) {
+    for (const PanelBitmapSpec& picture : PanelBitmaps()) {
         if (!w.Picture(picture.file, PanelBitmap(picture), error)) {
             return false;
         }
     }
-    for (int k = 0; k < skin::kThumbPictureCount; ++k) {
-        if (!w.Picture(InSkins(text::ThumbPictureName(k)), ThumbBitmap(k), error)) {
+    for (int k = 0; k < presenters::kThumbPictureCount; ++k) {
+        if (!w.Picture(InSkins(presenters::ThumbFile(k)), ThumbBitmap(k), error)) {
             return false;
         }
     }
