@@ -140,6 +140,29 @@ TEST_F(EditorWindowTest, MacroOnlyModeDrawsTheOtherPagesFromTheSecondMacroSet) {
     EXPECT_EQ(NormalFace(dialog->titleControl()), kKeySetFill);
 }
 
+TEST_F(EditorWindowTest, TypingNamesTheMacroInPlaceAndTheRepeatCountIsCorrected) {
+    OpenOn(kG9, true);
+    ASSERT_EQ(dialog->macroList().count(), 0);
+    EXPECT_FALSE(dialog->repeatField().isEnabled());
+    QLineEdit& name = *dialog->macroList().lineEdit();
+    QTest::keyClicks(&name, "ab");  // the first letter makes a macro, the next renames it
+    ASSERT_EQ(dialog->macroList().count(), 1);
+    EXPECT_EQ(dialog->macroList().itemText(0), "ab");
+    name.setCursorPosition(1);
+    QTest::keyClicks(&name, "x");
+    EXPECT_EQ(dialog->macroList().itemText(0), "axb");
+    EXPECT_EQ(name.text(), "axb");
+    EXPECT_EQ(name.cursorPosition(), 2);  // renaming in place does not move the cursor
+    EXPECT_EQ(dialog->model().MacroNames(), std::vector<std::string>{"axb"});
+
+    QLineEdit& repeat = dialog->repeatField();
+    ASSERT_TRUE(repeat.isEnabled());
+    repeat.selectAll();
+    QTest::keyClicks(&repeat, "300");
+    EXPECT_EQ(repeat.text(), "255");
+    EXPECT_EQ(dialog->model().repeatText(), "255");
+}
+
 TEST_F(EditorWindowTest, TheInPlaceDelayEditorCommitsThroughTheModel) {
     SetMacros({StoredMacro(1, u"one", 4)});
     OpenOn(kG9, true);
