@@ -213,10 +213,7 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
-<<<<<<< HEAD
-=======
     NoKeyboardReload reload;
->>>>>>> main
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());
