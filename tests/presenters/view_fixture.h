@@ -142,6 +142,13 @@ private:
 // layout keys in `omit`, the D buttons only when `withTopRow`, mode names and label texts.
 std::string MainSkinText(const std::set<std::string>& omit = {}, bool withTopRow = true);
 
+// Switching's fall-back when unapplied changes are discarded without a cache file; the view
+// tests never get there, and a reload that finds no keyboard changes nothing.
+class NoKeyboardReload : public profiles::KeyboardReload {
+public:
+    int ReloadStoreFromKeyboard() override { return 0; }
+};
+
 class ViewTest : public ::testing::Test {
 protected:
     ViewTest();
@@ -189,6 +196,7 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
+    NoKeyboardReload keyboardReload;
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());
