@@ -121,6 +121,11 @@ public:
     std::vector<text::TextId> questions;
 };
 
+// Switching's fall-back reload, which the view tests never reach: it reads nothing.
+struct NoKeyboardReload final : profiles::KeyboardReload {
+    int ReloadStoreFromKeyboard() override { return 0; }
+};
+
 class FakeSwitchHost final : public profiles::SwitchHost {
 public:
     explicit FakeSwitchHost(const RecordingEditor& editor) : editor_(editor) {}
@@ -141,13 +146,6 @@ private:
 // A main skin with every button of the keyboard view placed (each at its own place) but the
 // layout keys in `omit`, the D buttons only when `withTopRow`, mode names and label texts.
 std::string MainSkinText(const std::set<std::string>& omit = {}, bool withTopRow = true);
-
-// Switching's fall-back when unapplied changes are discarded without a cache file; the view
-// tests never get there, and a reload that finds no keyboard changes nothing.
-class NoKeyboardReload : public profiles::KeyboardReload {
-public:
-    int ReloadStoreFromKeyboard() override { return 0; }
-};
 
 class ViewTest : public ::testing::Test {
 protected:
@@ -196,7 +194,7 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
-    NoKeyboardReload keyboardReload;
+    NoKeyboardReload reload;
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());
