@@ -1,4 +1,4 @@
-#include "support_qt/test_skin.h"
+#include "ui_support/test_skin.h"
 
 #include <QDir>
 #include <QFile>
