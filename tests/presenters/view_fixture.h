@@ -189,6 +189,10 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
+    // Switching's fallback when the cache file cannot be loaded; these tests never need it.
+    struct NoKeyboardReload final : profiles::KeyboardReload {
+        int ReloadStoreFromKeyboard() override { return 0; }
+    } keyboardReload;
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());
