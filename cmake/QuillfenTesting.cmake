@@ -22,12 +22,12 @@ function(qf_add_test name)
 endfunction()
 
 # Widget tests. qf_add_widget_test(<name> SOURCES ... LIBS ... [LABELS ...]) is qf_add_test with
-# the Qt test main (tests/ui_support/qt_test_main.cpp): one QApplication on the offscreen
+# the Qt test main (tests/support_qt/qt_test_main.cpp): one QApplication on the offscreen
 # platform, so widget tests run without a display.
 # Under AddressSanitizer, leaks that system libraries under Qt (D-Bus, fontconfig) keep until
 # the process ends are not ours to report.
 set(QF_QT_TEST_LSAN_OPTIONS
-    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/ui_support/lsan.supp")
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support_qt/lsan.supp")
 
 # Qt's imported targets are visible only in the folder that found them: every folder with
 # widget tests finds them again (the macro runs in the caller's scope).
@@ -38,7 +38,7 @@ endmacro()
 function(_qf_qt_test_main platform)
     set(target qf_qt_test_main_${platform})
     if(NOT TARGET ${target})
-        add_library(${target} STATIC ${CMAKE_SOURCE_DIR}/tests/ui_support/qt_test_main.cpp)
+        add_library(${target} STATIC ${CMAKE_SOURCE_DIR}/tests/support_qt/qt_test_main.cpp)
         target_compile_definitions(${target} PRIVATE QF_TEST_QPA_PLATFORM="${platform}")
         target_link_libraries(${target} PUBLIC Qt6::Widgets GTest::gtest)
     endif()
@@ -71,7 +71,7 @@ function(qf_add_x11_test name)
                           GTest::gmock GTest::gtest Threads::Threads)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     add_test(NAME ${name}
-             COMMAND sh ${CMAKE_SOURCE_DIR}/tests/ui_support/run_x11_test.sh "${ARG_WHY}"
+             COMMAND sh ${CMAKE_SOURCE_DIR}/tests/support_qt/run_x11_test.sh "${ARG_WHY}"
                      $<TARGET_FILE:${name}>)
     string(JOIN ":" labels x11 ${ARG_LABELS})
     set_tests_properties(${name} PROPERTIES LABELS "${labels}" RESOURCE_LOCK x11

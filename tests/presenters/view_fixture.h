@@ -121,6 +121,11 @@ public:
     std::vector<text::TextId> questions;
 };
 
+// Switching's fall-back reload, which the view tests never reach: it reads nothing.
+struct NoKeyboardReload final : profiles::KeyboardReload {
+    int ReloadStoreFromKeyboard() override { return 0; }
+};
+
 class FakeSwitchHost final : public profiles::SwitchHost {
 public:
     explicit FakeSwitchHost(const RecordingEditor& editor) : editor_(editor) {}
@@ -189,10 +194,7 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
-    // Switching's fallback when the cache file cannot be loaded; these tests never need it.
-    struct NoKeyboardReload final : profiles::KeyboardReload {
-        int ReloadStoreFromKeyboard() override { return 0; }
-    } keyboardReload;
+    NoKeyboardReload reload;
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());

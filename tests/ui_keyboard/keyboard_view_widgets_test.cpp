@@ -9,7 +9,7 @@
 #include "device/device_link.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "lighting/lighting_model.h"
-#include "ui_support/test_skin.h"
+#include "support_qt/test_skin.h"
 #include "ui/keyboard/keyboard_view_widgets.h"
 #include "ui_skin/skin_test_support.h"
 

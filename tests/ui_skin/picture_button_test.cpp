@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 #include <QToolTip>
 
-#include "ui_support/test_skin.h"
+#include "support_qt/test_skin.h"
 #include "ui/skin/picture_button.h"
 #include "ui_skin/skin_test_support.h"
 

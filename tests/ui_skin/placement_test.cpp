@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "ui_support/test_skin.h"
+#include "support_qt/test_skin.h"
 #include "text/skin_keys.h"
 #include "ui/skin/picture_button.h"
 #include "ui/skin/skin_placement.h"

@@ -14,7 +14,7 @@
 #include <functional>
 #include <memory>
 
-#include "ui_support/test_skin.h"
+#include "support_qt/test_skin.h"
 #include "text/skin_keys.h"
 #include "ui/skin/skinned_dialog.h"
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui_support/test_skin.h"
+#include "support_qt/test_skin.h"
 #include "text/skin_keys.h"
 #include "ui/skin/picture_button.h"
 #include "ui/skin/skinned_dialog.h"

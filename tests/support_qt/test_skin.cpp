@@ -1,4 +1,4 @@
-#include "ui_support/test_skin.h"
+#include "support_qt/test_skin.h"
 
 #include <QDir>
 #include <QFile>
