@@ -16,7 +16,7 @@
 #include <optional>
 #include <vector>
 
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 #include "lighting/lighting_files.h"
 #include "presenters/view_fixture.h"
 #include "support_qt/test_skin.h"
