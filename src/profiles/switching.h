@@ -84,8 +84,9 @@ public:
     // The profile manager has changes not yet applied (the main window's own are
     // HasUnappliedChanges).
     [[nodiscard]] virtual bool ManagerHasUnappliedChanges() = 0;
-    // Sends the main window its Apply command (1006) and returns once it has run.
-    virtual void RunApply() = 0;
+    // Sends the main window its Apply command (1006) and returns once it has run: 1 when the
+    // changes are saved and on the keyboard, anything else when the Apply failed.
+    [[nodiscard]] virtual int RunApply() = 0;
     [[nodiscard]] virtual bool IsProfileManagerOpen() = 0;
     // The profile manager's list checks row `profile` only; its Apply is disabled.
     virtual void CheckManagerRow(int profile) = 0;
@@ -113,7 +114,9 @@ public:
     // open. With unapplied changes the user is asked PROFILE_SELECT_PROMPT first, unless that
     // question is already on screen: Yes runs the main window's Apply; No discards the changes
     // by reloading the store from the profile cache file. Then the keyboard is told the new
-    // profile, the assignments are redrawn and the menu is rebuilt. 1 when switched.
+    // profile, the assignments are redrawn and the menu is rebuilt. 1 when switched. When the
+    // Apply of a Yes fails, nothing is switched (0): the edits stay and remain unapplied rather
+    // than being left behind on a profile the user no longer looks at.
     int SwitchProfile(int index);
 
     // Reads the active profile and shows the rebuilt menu (ShowProfileMenu).
