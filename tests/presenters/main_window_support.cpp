@@ -1,0 +1,272 @@
+#include "presenters/main_window_support.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "text/language_keys.h"
+
+namespace qf::presenters::testing {
+
+TempFolder::TempFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quillfen-presenters-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// ---- FakePrompter ----
+
+void FakePrompter::ShowMessage(text::TextId id, std::string_view /*text*/) {
+    messages.push_back(id);
+    if (onMessage) {
+        onMessage(id);
+    }
+}
+
+bool FakePrompter::AskYesNo(text::TextId id, std::string_view /*text*/) {
+    questions.push_back(id);
+    return answer ? answer(id) : false;
+}
+
+// ---- RecordingWindow ----
+
+void RecordingWindow::ShowAsApplicationWindow() {
+    shown = true;
+    log_.push_back("show");
+}
+
+void RecordingWindow::HideWindow() {
+    shown = false;
+    log_.push_back("hide");
+}
+
+void RecordingWindow::MinimizeWindow() {
+    log_.push_back("minimise");
+}
+
+void RecordingWindow::SetBusy(bool value) {
+    busy = value;
+    log_.push_back(value ? "busy" : "idle");
+}
+
+void RecordingWindow::SetProfileButton(std::string_view caption, std::string_view tooltip) {
+    profileCaption = caption;
+    profileTooltip = tooltip;
+}
+
+void RecordingWindow::SelectProfileButton(int profile) {
+    selectedProfile = profile;
+    log_.push_back("select:" + std::to_string(profile));
+}
+
+void RecordingWindow::SetGButtonAssigned(std::size_t index, bool assigned) {
+    log_.push_back("g" + std::to_string(index) + (assigned ? ":assigned" : ":free"));
+}
+
+void RecordingWindow::RedrawKeyButtons() {
+    log_.push_back("redraw");
+}
+
+void RecordingWindow::ShowMenuAtPointer(const std::vector<MenuItem>& items) {
+    menu = items;
+    log_.push_back("menu");
+}
+
+bool RecordingWindow::CreateTrayIcon(std::string_view tooltip, int iconId) {
+    if (onCreateTrayIcon) {
+        onCreateTrayIcon();
+    }
+    trayTooltip = tooltip;
+    trayIcon = iconId;
+    log_.push_back("tray");
+    return trayAvailable;
+}
+
+void RecordingWindow::RemoveTrayIcon() {
+    trayIcon = 0;
+    log_.push_back("remove tray");
+}
+
+void RecordingWindow::ShowAboutBox(const AboutBoxModel& model) {
+    about = model;
+    ++aboutShows;
+    log_.push_back("about");
+}
+
+void RecordingWindow::RaiseAboutBox() {
+    log_.push_back("raise about");
+}
+
+void RecordingWindow::CloseAboutBox() {
+    about.reset();
+    log_.push_back("close about");
+}
+
+void RecordingWindow::OpenProfileManager() {
+    log_.push_back("manager");
+}
+
+void RecordingWindow::OpenMacroEditor() {
+    log_.push_back("macro editor");
+}
+
+void RecordingWindow::CloseEditorAndManager() {
+    editorOpen = false;
+    managerOpen = false;
+    log_.push_back("close editors");
+}
+
+void RecordingWindow::CheckManagerRow(int profile) {
+    log_.push_back("manager row:" + std::to_string(profile));
+}
+
+void RecordingWindow::DisableManagerApply() {
+    log_.push_back("manager apply off");
+}
+
+void RecordingWindow::OpenLocalFile(const std::filesystem::path& file) {
+    opened.push_back(file.string());
+}
+
+void RecordingWindow::OpenUrl(std::string_view url) {
+    opened.emplace_back(url);
+}
+
+void RecordingWindow::ReportFailure(std::string_view text) {
+    failures.emplace_back(text);
+    log_.push_back("failure");
+    if (onFailure) {
+        onFailure();
+    }
+}
+
+void RecordingWindow::ReportNotice(std::string_view text) {
+    notices.emplace_back(text);
+}
+
+// ---- Shell, chooser, views ----
+
+void RecordingShell::RunEndingStep(EndingStep step) {
+    log_.push_back("step:" + std::string(EndingStepName(step)));
+}
+
+std::optional<std::filesystem::path> FakeChooser::ChooseOpenFile(const FileDialogSpec& spec) {
+    dialogs.push_back(spec);
+    return std::exchange(next, std::nullopt);
+}
+
+std::optional<std::filesystem::path> FakeChooser::ChooseSaveFile(const FileDialogSpec& spec) {
+    dialogs.push_back(spec);
+    return std::exchange(next, std::nullopt);
+}
+
+void ForwardingAssignmentView::EnableApply() {
+    if (presenter != nullptr) {
+        presenter->MarkUnapplied();
+    }
+}
+
+// ---- The fixture ----
+
+MainWindowTest::MainWindowTest()
+    : transfers({link.commands(), store, defaultKeymap, state, prompter, language, profileFolder,
+                 active, assignments, late}),
+      switching({store, active, assignments, late, prompter, language, profileFolder}),
+      lighting(link.commands(), lightingView, iniFiles, profileFolder / "mrgo.ini"),
+      presenter({window, shell, chooser, panel, prompter, language, languageFile, state, store,
+                 transfers, switching, assignments, lighting, handlers, helpPage,
+                 "https://example.org/keyboard"}) {
+    late.presenter = &presenter;
+    windowLink.presenter = &presenter;
+    assignmentView.presenter = &presenter;
+}
+
+void MainWindowTest::SetUp() {
+    ASSERT_EQ(link.IssueReadRequests(), 1);
+}
+
+std::filesystem::path MainWindowTest::CachePath() const {
+    return profiles::ProfileCachePath(profileFolder, 0);
+}
+
+void MainWindowTest::ArriveAndRefresh() {
+    keys::KeymapImage defaults{};
+    ASSERT_EQ(commands().ReadDefaultKeymap(defaults.data()), 1);
+    defaultKeymap.Set(defaults);
+    device::DeviceInfoBlock info;
+    ASSERT_EQ(commands().ReadDeviceInfo(info), 1);
+    state.macroMemorySize.store(info.macroMemoryBytes());
+    state.lastDeviceCount.store(1);
+    ASSERT_EQ(presenter.OnMessage(app::kMsgProf, app::kTagProf), 1);
+    ASSERT_TRUE(std::filesystem::exists(CachePath()));
+}
+
+void MainWindowTest::StartAndShow() {
+    presenter.OnWindowCreated();
+    ASSERT_EQ(presenter.OnMessage(app::kMsgInit, app::kTagInit), 1);
+    ArriveAndRefresh();
+    ASSERT_EQ(presenter.OnMessage(app::kMsgOpen, app::kTagOpen), 1);
+    ASSERT_TRUE(window.shown);
+    log.clear();
+}
+
+std::uint8_t MainWindowTest::KeyboardProfile() const {
+    return keyboard.Memory(vkbd::Area::DeviceInfo)[10];
+}
+
+void MainWindowTest::SetKeyboardProfile(std::uint8_t profile) {
+    const std::array<std::uint8_t, 1> byte = {profile};
+    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+}
+
+std::size_t MainWindowTest::Received(device::Command command) const {
+    return keyboard.ReportsReceived(static_cast<std::uint8_t>(command));
+}
+
+std::vector<unsigned> MainWindowTest::KeymapBlocksWritten() const {
+    std::vector<unsigned> blocks;
+    for (const auto& entry : keyboard.Trace()) {
+        if (entry.direction != vkbd::Direction::ToKeyboard ||
+            entry.interface != vkbd::Interface::Control || entry.bytes.size() < 8 ||
+            entry.bytes[3] != static_cast<std::uint8_t>(device::Command::WriteKeymapBlock)) {
+            continue;
+        }
+        const unsigned block = (entry.bytes[5] | (entry.bytes[6] << 8)) / 512u;
+        if (blocks.empty() || blocks.back() != block) {
+            blocks.push_back(block);
+        }
+    }
+    return blocks;
+}
+
+void MainWindowTest::SwitchPanelOn() {
+    lighting.SetPanelOn(true);
+    ASSERT_EQ(lighting.StorePanelOn(), 1);
+}
+
+std::vector<std::string> MainWindowTest::Calls(std::string_view prefix) const {
+    std::vector<std::string> calls;
+    for (const auto& call : log) {
+        if (call.starts_with(prefix)) {
+            calls.push_back(call);
+        }
+    }
+    return calls;
+}
+
+}  // namespace qf::presenters::testing
