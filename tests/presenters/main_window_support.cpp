@@ -29,134 +29,24 @@ void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
     out << text;
 }
 
-// ---- FakePrompter ----
-
-void FakePrompter::ShowMessage(text::TextId id, std::string_view /*text*/) {
-    messages.push_back(id);
-    if (onMessage) {
-        onMessage(id);
-    }
-}
-
-bool FakePrompter::AskYesNo(text::TextId id, std::string_view /*text*/) {
-    questions.push_back(id);
-    return answer ? answer(id) : false;
-}
-
 // ---- RecordingWindow ----
-
-void RecordingWindow::ShowAsApplicationWindow() {
-    shown = true;
-    log_.push_back("show");
-}
-
-void RecordingWindow::HideWindow() {
-    shown = false;
-    log_.push_back("hide");
-}
-
-void RecordingWindow::MinimizeWindow() {
-    log_.push_back("minimise");
-}
-
-void RecordingWindow::SetBusy(bool value) {
-    busy = value;
-    log_.push_back(value ? "busy" : "idle");
-}
-
-void RecordingWindow::SetProfileButton(std::string_view caption, std::string_view tooltip) {
-    profileCaption = caption;
-    profileTooltip = tooltip;
-}
-
-void RecordingWindow::SelectProfileButton(int profile) {
-    selectedProfile = profile;
-    log_.push_back("select:" + std::to_string(profile));
-}
-
-void RecordingWindow::SetGButtonAssigned(std::size_t index, bool assigned) {
-    log_.push_back("g" + std::to_string(index) + (assigned ? ":assigned" : ":free"));
-}
-
-void RecordingWindow::RedrawKeyButtons() {
-    log_.push_back("redraw");
-}
-
-void RecordingWindow::ShowMenuAtPointer(const std::vector<MenuItem>& items) {
-    menu = items;
-    log_.push_back("menu");
-}
 
 bool RecordingWindow::CreateTrayIcon(std::string_view tooltip, int iconId) {
     if (onCreateTrayIcon) {
         onCreateTrayIcon();
     }
+    Log("tray");
     trayTooltip = tooltip;
     trayIcon = iconId;
-    log_.push_back("tray");
     return trayAvailable;
 }
 
-void RecordingWindow::RemoveTrayIcon() {
-    trayIcon = 0;
-    log_.push_back("remove tray");
-}
-
-void RecordingWindow::ShowAboutBox(const AboutBoxModel& model) {
-    about = model;
-    ++aboutShows;
-    log_.push_back("about");
-}
-
-void RecordingWindow::RaiseAboutBox() {
-    log_.push_back("raise about");
-}
-
-void RecordingWindow::CloseAboutBox() {
-    about.reset();
-    log_.push_back("close about");
-}
-
-void RecordingWindow::OpenProfileManager() {
-    log_.push_back("manager");
-}
-
-void RecordingWindow::OpenMacroEditor() {
-    log_.push_back("macro editor");
-}
-
-void RecordingWindow::CloseEditorAndManager() {
-    editorOpen = false;
-    managerOpen = false;
-    log_.push_back("close editors");
-}
-
-void RecordingWindow::CheckManagerRow(int profile) {
-    log_.push_back("manager row:" + std::to_string(profile));
-}
-
-void RecordingWindow::DisableManagerApply() {
-    log_.push_back("manager apply off");
-}
-
-void RecordingWindow::OpenLocalFile(const std::filesystem::path& file) {
-    opened.push_back(file.string());
-}
-
-void RecordingWindow::OpenUrl(std::string_view url) {
-    opened.emplace_back(url);
-}
-
 void RecordingWindow::ReportFailure(std::string_view text) {
+    Log("failure");
     failures.emplace_back(text);
-    log_.push_back("failure");
     if (onFailure) {
         onFailure();
     }
-}
-
-void RecordingWindow::ReportNotice(std::string_view text) {
-    notices.emplace_back(text);
 }
 
 // ---- Shell, chooser, views ----

@@ -52,54 +52,80 @@ using CallLog = std::vector<std::string>;
 
 class FakePrompter final : public text::Prompter {
 public:
-    void ShowMessage(text::TextId id, std::string_view text) override;
-    bool AskYesNo(text::TextId id, std::string_view text) override;
+    void ShowMessage(text::TextId id, std::string_view) override { messages.push_back(id); }
+    bool AskYesNo(text::TextId id, std::string_view) override {
+        questions.push_back(id);
+        return answer ? answer(id) : false;
+    }
 
     std::vector<text::TextId> messages;
     std::vector<text::TextId> questions;
-    std::function<bool(text::TextId)> answer;     // No when unset
-    std::function<void(text::TextId)> onMessage;  // runs inside the message, as a nested loop
+    std::function<bool(text::TextId)> answer;  // No when unset
 };
 
+// The window: what it shows, and its calls in the log.
 class RecordingWindow final : public MainWindowView {
 public:
     explicit RecordingWindow(CallLog& log) : log_(log) {}
 
-    void ShowAsApplicationWindow() override;
-    void HideWindow() override;
-    void MinimizeWindow() override;
-    void SetBusy(bool busy) override;
-    void SetTexts(const MainWindowTexts& texts) override { this->texts = texts; }
+    void ShowAsApplicationWindow() override {
+        Log("show");
+        shown = true;
+    }
+    void HideWindow() override {
+        Log("hide");
+        shown = false;
+    }
+    void MinimizeWindow() override { Log("minimise"); }
+    void SetBusy(bool value) override {
+        Log(value ? "busy" : "idle");
+        busy = value;
+    }
+    void SetTexts(const MainWindowTexts& value) override { texts = value; }
     void SetApplyEnabled(bool enabled) override { applyEnabled = enabled; }
-    void SetProfileButton(std::string_view caption, std::string_view tooltip) override;
-    void SelectProfileButton(int profile) override;
-    void SetGButtonAssigned(std::size_t index, bool assigned) override;
-    void RedrawKeyButtons() override;
-    void ShowMacroMeter(const MacroMeter& meter) override { this->meter = meter; }
-    void ShowMenuAtPointer(const std::vector<MenuItem>& items) override;
+    void SetProfileButton(std::string_view caption, std::string_view tooltip) override {
+        profileCaption = caption;
+        profileTooltip = tooltip;
+    }
+    void SelectProfileButton(int profile) override { Log("select:" + std::to_string(profile)); }
+    void SetGButtonAssigned(std::size_t index, bool) override { Log("g" + std::to_string(index)); }
+    void RedrawKeyButtons() override { Log("redraw"); }
+    void ShowMacroMeter(const MacroMeter& value) override { meter = value; }
+    void ShowMenuAtPointer(const std::vector<MenuItem>& items) override {
+        Log("menu");
+        menu = items;
+    }
     bool CreateTrayIcon(std::string_view tooltip, int iconId) override;
-    void RemoveTrayIcon() override;
-    void ShowAboutBox(const AboutBoxModel& about) override;
-    void RaiseAboutBox() override;
-    void CloseAboutBox() override;
-    void OpenProfileManager() override;
-    void OpenMacroEditor() override;
-    void CloseEditorAndManager() override;
+    void RemoveTrayIcon() override { Log("remove tray"); }
+    void ShowAboutBox(const AboutBoxModel& model) override {
+        Log("about");
+        about = model;
+    }
+    void RaiseAboutBox() override { Log("raise about"); }
+    void CloseAboutBox() override {
+        Log("close about");
+        about.reset();
+    }
+    void OpenProfileManager() override { Log("manager"); }
+    void OpenMacroEditor() override { Log("macro editor"); }
+    void CloseEditorAndManager() override {
+        Log("close editors");
+        managerOpen = false;
+    }
     bool IsEditorOpen() override { return editorOpen; }
     bool IsProfileManagerOpen() override { return managerOpen; }
-    bool ManagerHasUnappliedChanges() override { return managerUnapplied; }
-    void CheckManagerRow(int profile) override;
-    void DisableManagerApply() override;
-    void OpenLocalFile(const std::filesystem::path& file) override;
-    void OpenUrl(std::string_view url) override;
+    bool ManagerHasUnappliedChanges() override { return false; }
+    void CheckManagerRow(int) override {}
+    void DisableManagerApply() override {}
+    void OpenLocalFile(const std::filesystem::path& file) override { opened.push_back(file); }
+    void OpenUrl(std::string_view url) override { opened.emplace_back(url); }
     void ReportFailure(std::string_view text) override;
-    void ReportNotice(std::string_view text) override;
+    void ReportNotice(std::string_view text) override { notices.emplace_back(text); }
 
     // Inputs.
     bool trayAvailable = true;
     bool editorOpen = false;
     bool managerOpen = false;
-    bool managerUnapplied = false;
     std::function<void()> onCreateTrayIcon;
     std::function<void()> onFailure;  // runs inside the failure box, as a nested loop
 
@@ -110,18 +136,18 @@ public:
     MainWindowTexts texts;
     std::string profileCaption;
     std::string profileTooltip;
-    int selectedProfile = -1;
     MacroMeter meter;
     std::vector<MenuItem> menu;
     std::string trayTooltip;
     int trayIcon = 0;
     std::optional<AboutBoxModel> about;
-    int aboutShows = 0;
     std::vector<std::string> failures;
     std::vector<std::string> notices;
     std::vector<std::string> opened;  // files and addresses handed to the desktop
 
 private:
+    void Log(std::string call) { log_.push_back(std::move(call)); }
+
     CallLog& log_;
 };
 
