@@ -245,6 +245,24 @@ int ExportProfileFile(ProfileStore& store, const fs::path& path, std::string* er
     return SaveProfileFile(access, path, options, error);
 }
 
+// ---- The assignment editor's write ----
+
+bool WriteEditedRecord(ProfileStore::Access& store, std::size_t block, std::size_t record,
+                       std::uint16_t kind, std::uint16_t extra, std::uint32_t value) {
+    if (block >= kKeyBlockCount || record >= keys::kRecordsPerBlock || !store->HasMainBlock()) {
+        return false;
+    }
+    const std::size_t n = block * keys::kRecordsPerBlock + record;
+    keys::KeyRecord edited = store->Record(n);
+    if (edited.kind != kind) {
+        store->strings.Clear(n);
+    }
+    edited.kind = kind;
+    edited.extra = extra;
+    edited.value = value;
+    return store->SetRecord(n, edited);
+}
+
 // ---- Macros of the store ----
 
 std::size_t MacroIdToIndex(ProfileStore& store, std::uint16_t id) {

@@ -172,6 +172,19 @@ void InstallBlankMainBlock(ProfileStore::Access& store, std::uint8_t flag);
 [[nodiscard]] int ExportProfileFile(ProfileStore& store, const std::filesystem::path& path,
                                     std::string* error = nullptr, const SaveOptions& options = {});
 
+// ---- The assignment editor's write ----
+
+// Writes what the assignment editor sets in record `record` (0..511) of key block `block`: its
+// kind, extra and value. Bytes 8 to 15 of the record stay as they are. When the kind changes, the
+// string the record's slot of the string table holds (the store-wide record number, block x 512 +
+// record) is dropped and the string total goes down with it; a record that keeps its kind keeps
+// its string, so a program path or text is never lost by a write that leaves the kind alone.
+// False, and nothing changed, for a block or record out of range or a store without a main
+// block.
+[[nodiscard]] bool WriteEditedRecord(ProfileStore::Access& store, std::size_t block,
+                                     std::size_t record, std::uint16_t kind, std::uint16_t extra,
+                                     std::uint32_t value);
+
 // ---- Macros of the store ----
 
 [[nodiscard]] std::size_t MacroIdToIndex(ProfileStore& store, std::uint16_t id);

@@ -134,9 +134,16 @@ enum class TextId : std::uint8_t {
     MENU_11,
     MENU_22,
     MENU_33,
+    // Our own keys, for what the original texts do not say.
+    ACTION_STATE_PRESS,
+    ACTION_STATE_RELEASE,
+    MACRO_RECORD_NO_HOOKS,
+    KEYBOARD_GRAB_REFUSED,
+    PROFILE_NEW_WRITE_ERROR,
 };
 
-inline constexpr std::size_t kTextCount = static_cast<std::size_t>(TextId::MENU_33) + 1;
+inline constexpr std::size_t kTextCount =
+    static_cast<std::size_t>(TextId::PROFILE_NEW_WRITE_ERROR) + 1;
 
 struct TextKeyInfo {
     TextId id;
@@ -268,6 +275,15 @@ inline constexpr std::array<TextKeyInfo, kTextCount> kTextKeys = {{
     {TextId::MENU_11, "MENU_11", "Open(&O)"},
     {TextId::MENU_22, "MENU_22", "About(&A)"},
     {TextId::MENU_33, "MENU_33", "Exit(&X)"},
+    {TextId::ACTION_STATE_PRESS, "ACTION_STATE_PRESS", "Press"},
+    {TextId::ACTION_STATE_RELEASE, "ACTION_STATE_RELEASE", "Release"},
+    {TextId::MACRO_RECORD_NO_HOOKS, "MACRO_RECORD_NO_HOOKS",
+     "The keystrokes cannot be caught, so nothing can be recorded."},
+    {TextId::KEYBOARD_GRAB_REFUSED, "KEYBOARD_GRAB_REFUSED",
+     "The keyboard cannot be reserved for this window: the Windows and system keys may reach the "
+     "desktop."},
+    {TextId::PROFILE_NEW_WRITE_ERROR, "PROFILE_NEW_WRITE_ERROR",
+     "The new profile file cannot be written: %s"},
 }};
 
 // The keys each loader reads, in its reading order.
@@ -328,6 +344,7 @@ inline constexpr std::array kMessageTextIds = {
     TextId::PROFILE_FORMAT_ERROR,
     TextId::PROFILE_NEW,
     TextId::PROFILE_TIP,
+    TextId::PROFILE_NEW_WRITE_ERROR,
     TextId::EXTRA_PROFILE_SPACE_TIGHT,
     TextId::KEYBOARD_TRAY_DESC,
     TextId::MAIN_CAPTION,
@@ -381,6 +398,10 @@ inline constexpr std::array kCompositeEditorIds = {
     TextId::MACRO_EDIT_TISHI,
     TextId::MEDIA_EDIT_TISHI,
     TextId::FUNCTION_TISHI,
+    TextId::ACTION_STATE_PRESS,
+    TextId::ACTION_STATE_RELEASE,
+    TextId::MACRO_RECORD_NO_HOOKS,
+    TextId::KEYBOARD_GRAB_REFUSED,
 };
 inline constexpr std::array kTrayMenuIds = {
     TextId::MENU_11,
