@@ -1,33 +1,8 @@
 #include "presenters/main_window_support.h"
 
-#include <stdlib.h>
-
-#include <fstream>
-#include <stdexcept>
-
 #include "text/language_keys.h"
 
 namespace qf::presenters::testing {
-
-TempFolder::TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quillfen-presenters-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 // ---- RecordingWindow ----
 
@@ -55,12 +30,12 @@ void RecordingShell::RunEndingStep(EndingStep step) {
     log_.push_back("step:" + std::string(EndingStepName(step)));
 }
 
-std::optional<std::filesystem::path> FakeChooser::ChooseOpenFile(const FileDialogSpec& spec) {
+std::optional<std::filesystem::path> FakeFileChooser::ChooseOpenFile(const FileDialogSpec& spec) {
     dialogs.push_back(spec);
     return std::exchange(next, std::nullopt);
 }
 
-std::optional<std::filesystem::path> FakeChooser::ChooseSaveFile(const FileDialogSpec& spec) {
+std::optional<std::filesystem::path> FakeFileChooser::ChooseSaveFile(const FileDialogSpec& spec) {
     dialogs.push_back(spec);
     return std::exchange(next, std::nullopt);
 }

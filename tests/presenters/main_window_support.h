@@ -20,6 +20,7 @@
 #include "monitor/core_adapters.h"
 #include "monitor/led_status.h"
 #include "monitor/window_handlers.h"
+#include "presenters/editor_support.h"
 #include "presenters/main_window_presenter.h"
 #include "presenters/model_lighting_panel.h"
 #include "profiles/assignments.h"
@@ -29,39 +30,14 @@
 #include "text/ini_file.h"
 #include "text/language.h"
 #include "text/prompter.h"
+#include "text/temp_folder.h"
 
 namespace qf::presenters::testing {
 
-// A temporary folder removed with its contents.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-void WriteTextFile(const std::filesystem::path& path, const std::string& text);
+using qf::testing::TempFolder;
 
 // Every call of the window and the shell, in one ordered log ("hide", "step:free stores", ...).
 using CallLog = std::vector<std::string>;
-
-class FakePrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId id, std::string_view) override { messages.push_back(id); }
-    bool AskYesNo(text::TextId id, std::string_view) override {
-        questions.push_back(id);
-        return answer ? answer(id) : false;
-    }
-
-    std::vector<text::TextId> messages;
-    std::vector<text::TextId> questions;
-    std::function<bool(text::TextId)> answer;  // No when unset
-};
 
 // The window: what it shows, and its calls in the log.
 class RecordingWindow final : public MainWindowView {
@@ -160,7 +136,7 @@ private:
     CallLog& log_;
 };
 
-class FakeChooser final : public FileChooser {
+class FakeFileChooser final : public FileChooser {
 public:
     std::optional<std::filesystem::path> ChooseOpenFile(const FileDialogSpec& spec) override;
     std::optional<std::filesystem::path> ChooseSaveFile(const FileDialogSpec& spec) override;
@@ -261,9 +237,9 @@ protected:
 
     TempFolder install;
     TempFolder documents;
-    std::filesystem::path profileFolder = documents.path() / "Quillfen_09A";
-    std::filesystem::path languageFile = install.path() / "Skins" / "language.ini";
-    std::filesystem::path helpPage = install.path() / "Help" / "index.html";
+    std::filesystem::path profileFolder = documents / "Quillfen_09A";
+    std::filesystem::path languageFile = install / "Skins" / "language.ini";
+    std::filesystem::path helpPage = install / "Help" / "index.html";
     vkbd::VirtualKeyboard keyboard;
     device::DeviceLink link{keyboard, device::TransactionTiming::Scaled(0.1)};
     profiles::ProfileStore store;
@@ -277,7 +253,7 @@ protected:
     FakePrompter prompter;
     RecordingWindow window{log};
     RecordingShell shell{log};
-    FakeChooser chooser;
+    FakeFileChooser chooser;
     ForwardingAssignmentView assignmentView;
     CountingLightingView lightingView;
     LateWindow late;

@@ -96,7 +96,7 @@ TEST_F(MainWindowTest, OpenShowsTheWindowOnlyWithAKeyboard) {
 
     // No keyboard: the no-device message, the window stays hidden.
     EXPECT_EQ(presenter.OnMessage(app::kMsgOpen, app::kTagOpen), 1);
-    EXPECT_EQ(prompter.messages, (std::vector<TextId>{TextId::MAIN_NO_DEVICE_PROMPT}));
+    EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::MAIN_NO_DEVICE_PROMPT}));
     EXPECT_FALSE(window.shown);
     // The tray menu's Open is the same command.
     EXPECT_TRUE(presenter.OnCommand(kCmdOpen));
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, AnotherProfilesButtonSwitchesAndSelectsIt) {
     EXPECT_EQ(KeyboardProfile(), 2);
     EXPECT_TRUE(Calls("select").empty());
     EXPECT_EQ(lighting.state().currentProfile, 1);
-    EXPECT_EQ(prompter.messages.back(), TextId::PROFILE_SEELCT_PROMPT2);
+    EXPECT_EQ(prompter.MessageIds().back(), TextId::PROFILE_SEELCT_PROMPT2);
 }
 
 TEST_F(MainWindowTest, TheProfileContextMenuRunsTheProfileButtonsSteps) {
@@ -250,7 +250,7 @@ TEST_F(MainWindowTest, AFailedApplyBeforeASwitchKeepsTheProfile) {
     StartAndShow();
     (void)store.Lock()->SetBlockRecord(0, kEscRecord, kDisabled);
     presenter.MarkUnapplied();
-    prompter.answer = [](TextId id) { return id == TextId::PROFILE_SELECT_PROMPT; };
+    prompter.answer = true;  // save first
     // Every report is answered with status 0xFF: the Apply of "Yes" fails.
     keyboard.InjectStatus(0xFF, 1000);
     EXPECT_TRUE(presenter.OnCommand(kCtlProfile1 + 1));
@@ -278,7 +278,7 @@ TEST_F(MainWindowTest, RestoreAnsweredNoChangesNothing) {
 
 TEST_F(MainWindowTest, RestoreAnsweredYesZeroesAndDownloadsAnUnchangedStore) {
     StartAndShow();
-    prompter.answer = [](TextId) { return true; };
+    prompter.answer = true;
     keyboard.ClearTrace();
     EXPECT_TRUE(presenter.OnCommand(kCtlDefault));
     EXPECT_EQ(KeymapBlocksWritten(), (std::vector<unsigned>{0}));
@@ -301,7 +301,7 @@ class MainWindowFiles : public MainWindowTest {
 protected:
     // A valid profile file whose profile 2 disables Esc.
     std::filesystem::path ValidFile() {
-        const auto path = documents.path() / "valid.fwc";
+        const auto path = documents.Path() / "valid.fwc";
         profiles::ProfileStore other;
         (void)other.Lock()->SetBlockRecord(2, kEscRecord, kDisabled);
         EXPECT_EQ(profiles::ExportProfileFile(other, path), 1);
@@ -312,12 +312,12 @@ protected:
 TEST_F(MainWindowFiles, ImportOfAnInvalidFileChangesNothing) {
     StartAndShow();
     presenter.MarkUnapplied();
-    const auto path = documents.path() / "bad.fwc";
-    WriteTextFile(path, std::string(40000, 'x'));
+    const auto path = documents.Path() / "bad.fwc";
+    TempFolder::Write(path, std::string(40000, 'x'));
     chooser.next = path;
     EXPECT_TRUE(presenter.OnCommand(kCmdImport));
     EXPECT_EQ(chooser.dialogs.back(), ProfileOpenDialog());
-    EXPECT_EQ(prompter.messages,
+    EXPECT_EQ(prompter.MessageIds(),
               (std::vector<TextId>{TextId::PROFILE_FORMAT_ERROR, TextId::MAIN_PROMPT_INPORT}));
     EXPECT_TRUE(window.applyEnabled);  // as it was
     EXPECT_TRUE(window.failures.empty());
@@ -361,7 +361,7 @@ TEST_F(MainWindowFiles, AnImportWhoseDownloadFailsKeepsApplyForAllProfiles) {
 TEST_F(MainWindowFiles, ExportWritesTheStoreAndSaysWhyItFailed) {
     StartAndShow();
     (void)store.Lock()->SetBlockRecord(1, kEscRecord, kDisabled);
-    const auto good = documents.path() / "out.fwc";
+    const auto good = documents.Path() / "out.fwc";
     chooser.next = good;
     EXPECT_TRUE(presenter.OnCommand(kCmdExport));
     EXPECT_EQ(chooser.dialogs.back(), ProfileSaveDialog());
@@ -370,7 +370,7 @@ TEST_F(MainWindowFiles, ExportWritesTheStoreAndSaysWhyItFailed) {
     ASSERT_EQ(profiles::ReadProfileFile(good, written), 1);
     EXPECT_EQ(written.BlockRecord(1, kEscRecord), kDisabled);
 
-    const auto bad = documents.path() / "missing-folder" / "out.fwc";
+    const auto bad = documents.Path() / "missing-folder" / "out.fwc";
     chooser.next = bad;
     EXPECT_TRUE(presenter.OnCommand(kCmdExport));
     ASSERT_EQ(window.failures.size(), 1u);
@@ -482,9 +482,9 @@ TEST_F(MainWindowTest, EveryEndingCommandEnds) {
 // ---- About, help, link, menus, texts ----
 
 TEST_F(MainWindowTest, TheAboutBoxOpensOnceWithFreshTexts) {
-    WriteTextFile(languageFile,
-                  "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nGUANYU_JIESHAO=Intro one\n"
-                  "GUANYU_BANQUAN=(c) one\n");
+    TempFolder::Write(languageFile,
+                      "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nGUANYU_JIESHAO=Intro one\n"
+                      "GUANYU_BANQUAN=(c) one\n");
     EXPECT_TRUE(presenter.OnCommand(kCmdAbout));
     ASSERT_TRUE(window.about.has_value());
     EXPECT_EQ(*window.about,
@@ -494,7 +494,8 @@ TEST_F(MainWindowTest, TheAboutBoxOpensOnceWithFreshTexts) {
     EXPECT_EQ(Calls("raise about").size(), 1u);
 
     presenter.OnAboutBoxClosed();
-    WriteTextFile(languageFile, "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nGUANYU_JIESHAO=Intro two\n");
+    TempFolder::Write(languageFile,
+                      "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nGUANYU_JIESHAO=Intro two\n");
     presenter.About();
     EXPECT_EQ(Calls("about").size(), 2u);
     EXPECT_EQ(window.about->introduction, "Intro two");
@@ -502,8 +503,8 @@ TEST_F(MainWindowTest, TheAboutBoxOpensOnceWithFreshTexts) {
 }
 
 TEST_F(MainWindowTest, HelpLinkMinimiseAndThePopupMenu) {
-    WriteTextFile(languageFile,
-                  "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nMENU_1=Imp\nMENU_2=Exp\nMENU_3=Abt\n");
+    TempFolder::Write(languageFile,
+                      "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nMENU_1=Imp\nMENU_2=Exp\nMENU_3=Abt\n");
     EXPECT_TRUE(presenter.OnCommand(kCtlHelp));
     EXPECT_TRUE(presenter.OnCommand(kCtlLink));
     EXPECT_EQ(window.opened,
@@ -538,9 +539,9 @@ TEST_F(MainWindowTest, TheKeyFilter) {
 }
 
 TEST_F(MainWindowTest, TheLabelsComeFromTheLanguageFile) {
-    WriteTextFile(languageFile,
-                  "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nPROFILE_OK=Fine\nPROFILE_1=One\n"
-                  "MAIN_MINIMIZE_PROMPT=Smaller\n");
+    TempFolder::Write(languageFile,
+                      "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nPROFILE_OK=Fine\nPROFILE_1=One\n"
+                      "MAIN_MINIMIZE_PROMPT=Smaller\n");
     presenter.OnWindowCreated();
     const auto caption = [this](std::uint32_t id) {
         for (const auto& text : window.texts.captions) {

@@ -22,22 +22,22 @@ TEST(TrayActivationTest, DoubleClickAlwaysOpensAndASingleClickOnlyOnAnSniHost) {
 class TrayMenuTest : public ::testing::Test {
 protected:
     TempFolder folder;
-    std::filesystem::path file = folder.path() / "language.ini";
+    std::filesystem::path file = folder.Path() / "language.ini";
     text::LanguageTable language;
     TrayMenuPresenter tray{language, file};
 };
 
 TEST_F(TrayMenuTest, TheMenuIsReadAtEachOpeningWithOpenAsDefault) {
     EXPECT_EQ(tray.Tooltip(), "Halvorne");
-    WriteTextFile(file,
-                  "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nMENU_11=Open(&O)\nMENU_22=About(&A)\n"
-                  "MENU_33=Exit(&X)\n[CHINESE]\nMENU_11=Kai\n");
+    TempFolder::Write(file,
+                      "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nMENU_11=Open(&O)\nMENU_22=About(&A)\n"
+                      "MENU_33=Exit(&X)\n[CHINESE]\nMENU_11=Kai\n");
     EXPECT_EQ(tray.BuildMenu(), (std::vector<MenuItem>{{kCmdOpen, "Open(&O)", true, false},
                                                        {kCmdAbout, "About(&A)", false, false},
                                                        {kCmdExit, "Exit(&X)", false, false}}));
     // The file changed between two openings: the second shows the new texts; a missing key
     // is an empty item.
-    WriteTextFile(file, "[LANGUAGE]\nlanguage=0\n[CHINESE]\nMENU_11=Kai\nMENU_33=Tui\n");
+    TempFolder::Write(file, "[LANGUAGE]\nlanguage=0\n[CHINESE]\nMENU_11=Kai\nMENU_33=Tui\n");
     const auto menu = tray.BuildMenu();
     EXPECT_EQ(menu[0].text, "Kai");
     EXPECT_EQ(menu[1].text, "");
