@@ -20,3 +20,54 @@ function(qf_add_test name)
         add_dependencies(qf_tsan_tests ${name})
     endif()
 endfunction()
+
+# Widget tests. qf_add_widget_test(<name> SOURCES ... LIBS ... [LABELS ...]) is qf_add_test with
+# the Qt test main (tests/support_qt/qt_test_main.cpp): one QApplication on the offscreen
+# platform, so widget tests run without a display.
+# Qt's imported targets are visible only in the folder that found them: every folder with
+# widget tests finds them again (the macro runs in the caller's scope).
+macro(_qf_find_qt_for_tests)
+    find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
+endmacro()
+
+function(_qf_qt_test_main platform)
+    set(target qf_qt_test_main_${platform})
+    if(NOT TARGET ${target})
+        add_library(${target} STATIC ${CMAKE_SOURCE_DIR}/tests/support_qt/qt_test_main.cpp)
+        target_compile_definitions(${target} PRIVATE QF_TEST_QPA_PLATFORM="${platform}")
+        target_link_libraries(${target} PUBLIC Qt6::Widgets GTest::gtest)
+    endif()
+endfunction()
+
+function(qf_add_widget_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    _qf_find_qt_for_tests()
+    _qf_qt_test_main(offscreen)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} qf_qt_test_main_offscreen Qt6::Widgets
+                          Qt6::Test GTest::gmock GTest::gtest Threads::Threads)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    string(JOIN ":" labels ${ARG_LABELS})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS "${labels}" TIMEOUT 300)
+endfunction()
+
+# X11 tests: qf_add_x11_test(<name> SOURCES ... LIBS ... WHY "<what needs a real X server>"
+# [LABELS ...]). The executable runs as one test under its own Xvfb server (xvfb-run -a), with
+# the label x11; the lock keeps two X servers from starting at once. Without xvfb-run the test
+# is skipped and says why it needs X11.
+function(qf_add_x11_test name)
+    cmake_parse_arguments(ARG "" "WHY" "SOURCES;LIBS;LABELS" ${ARGN})
+    _qf_find_qt_for_tests()
+    _qf_qt_test_main(xcb)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} qf_qt_test_main_xcb Qt6::Widgets Qt6::Test
+                          GTest::gmock GTest::gtest Threads::Threads)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    add_test(NAME ${name}
+             COMMAND sh ${CMAKE_SOURCE_DIR}/tests/support_qt/run_x11_test.sh "${ARG_WHY}"
+                     $<TARGET_FILE:${name}>)
+    string(JOIN ":" labels x11 ${ARG_LABELS})
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}" RESOURCE_LOCK x11
+                         SKIP_RETURN_CODE 77 TIMEOUT 120)
+endfunction()

@@ -3,24 +3,22 @@
 // and the lighting state implement the refresh interfaces; tests use recording fakes.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "keys/view_buttons.h"
+
 namespace qf::monitor {
 
-// The nine G buttons of the keyboard view, G1 to G9, by control id. The index into this array
-// is the G button's index everywhere below.
-inline constexpr std::array<std::uint32_t, 9> kGButtonControlIds = {1000, 1001, 1002, 1003, 1004,
-                                                                    1140, 1141, 1142, 1143};
-inline constexpr std::size_t kGButtonCount = kGButtonControlIds.size();
-// G buttons that carry a bank label ("A1".."A6", "B1".."B6"); the others get an empty text.
-inline constexpr std::size_t kLabelledGButtons = 6;
-
-// The caption of G button `index` for a bank.
-std::string GButtonLabel(bool bankB, std::size_t index);
+// The G buttons' ids, count and bank labels belong to the keyboard view and live with the keys
+// (keys/view_buttons.h), where the windows' button table finds them too. The index of a G
+// button below is its index into keys::kGButtonControlIds.
+using keys::GButtonLabel;
+using keys::kGButtonControlIds;
+using keys::kGButtonCount;
+using keys::kLabelledGButtons;
 
 // The bank display after a bank switch. Called on the monitor's event thread, never on the
 // window thread: a windowed implementation forwards each change to the window thread (queued,

@@ -98,6 +98,9 @@ inline constexpr std::string_view RIGHT_ARROW = "RIGHT_ARROW";
 inline constexpr std::string_view kKeyIndexFormat = "KEY_%03X";
 inline constexpr std::string_view kGKeyFormat = "FUNC_G%d";
 inline constexpr int kGKeyCount = 9;
+// Our skins' own optional keys of the top-row variant buttons D1 to D6 ("%d" of 1..6); a skin
+// without them shows no D buttons.
+inline constexpr std::string_view kTopRowKeyFormat = "KEY_D%d";
 
 // Main.ini, BUTTONINFO2: arrow picture keys are one of these prefixes and 1 or 2 ("%s%d").
 inline constexpr std::string_view UP_ARROW_LEFT = "UP_ARROW_LEFT";

@@ -60,6 +60,8 @@ struct DirectionControlKeys {
     std::string_view label;
     std::string_view left;
     std::string_view right;
+
+    friend bool operator==(const DirectionControlKeys&, const DirectionControlKeys&) = default;
 };
 [[nodiscard]] DirectionControlKeys DirectionKeysForMode(int modeCode);
 
