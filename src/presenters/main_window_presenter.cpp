@@ -385,8 +385,8 @@ void MainWindowPresenter::ProfileButton(int profile) {
     BusyScope scope(*this);
     (void)deps_.lighting.SetCurrentProfile(profile);
     (void)deps_.lighting.ReadLightingState(false);
-    deps_.panel.RefreshPanel();
-    if (deps_.panel.IsPanelOn()) {
+    deps_.panel.RefreshLightingPanel();
+    if (deps_.lighting.state().panelOn) {
         deps_.panel.SwitchPanelOff();
     }
     if (deps_.transfers.ReadActiveProfile() != profile &&
@@ -409,7 +409,7 @@ void MainWindowPresenter::RestoreDefaults() {
     }
     BusyScope scope(*this);
     deps_.assignments.ResetAllAssignments();
-    if (deps_.panel.IsPanelOn()) {
+    if (deps_.lighting.state().panelOn) {
         deps_.panel.RestoreLightingDefaults();
     }
     (void)RunApply();

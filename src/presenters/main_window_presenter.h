@@ -8,7 +8,11 @@
 //
 // The presenter is also the core's view of the window: the profile switching's SwitchHost (its
 // unapplied changes, its Apply, the profile menu), the transfers' UnappliedChanges and the
-// device handlers' DeviceWindowView (wrap it in monitor::CurrentProfileView).
+// device handlers' DeviceWindowView (behind monitor::CurrentProfileView). With a session:
+//
+//   session.BindSwitchHost(&presenter);
+//   session.BindDeviceWindowView(&presenter);
+//   keyboard view's apply-enabled callback -> presenter.MarkUnapplied()
 //
 // Busy scopes. A command that reads or writes the keyboard runs in a busy scope: the busy
 // pointer shows, and device messages and timers arriving meanwhile (from a nested event loop of
@@ -35,6 +39,7 @@
 #include "monitor/window_handlers.h"
 #include "presenters/commands.h"
 #include "presenters/key_filter.h"
+#include "presenters/lighting_panel.h"
 #include "presenters/main_window_view.h"
 #include "presenters/reports.h"
 #include "profiles/assignments.h"
@@ -55,7 +60,7 @@ struct MainWindowDependencies {
     MainWindowView& view;
     ShellControl& shell;
     FileChooser& files;
-    LightingPanelControl& panel;
+    LightingPanelPresenter& panel;
     text::Prompter& prompter;
     text::LanguageTable& language;
     std::filesystem::path languageFile;

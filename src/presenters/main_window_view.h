@@ -50,7 +50,8 @@ public:
     virtual void ShowAsApplicationWindow() = 0;
     virtual void HideWindow() = 0;
     virtual void MinimizeWindow() = 0;
-    // The busy pointer while the keyboard is read or written.
+    // The busy pointer while the keyboard is read or written. The window also holds the window
+    // bridge's busy scope open meanwhile, so that device work reaching the bridge waits too.
     virtual void SetBusy(bool busy) = 0;
 
     // ---- Controls ----
@@ -96,7 +97,8 @@ public:
     virtual void OpenUrl(std::string_view url) = 0;
     // A message box naming what failed (the program's own text, not a language key).
     virtual void ReportFailure(std::string_view text) = 0;
-    // A one-time explanation that is no failure (no notification area, for example).
+    // A one-time explanation that is no failure (no notification area, for example): a line on
+    // standard error and a note that does not block.
     virtual void ReportNotice(std::string_view text) = 0;
 };
 
@@ -119,19 +121,6 @@ public:
         const FileDialogSpec& spec) = 0;
     [[nodiscard]] virtual std::optional<std::filesystem::path> ChooseSaveFile(
         const FileDialogSpec& spec) = 0;
-};
-
-// The lighting panel as the main window's commands drive it.
-class LightingPanelControl {
-public:
-    virtual ~LightingPanelControl() = default;
-    [[nodiscard]] virtual bool IsPanelOn() = 0;
-    // Off: "0" to the settings file, the key tints cleared, the assignments redrawn.
-    virtual void SwitchPanelOff() = 0;
-    // The panel and its mode list from the lighting state.
-    virtual void RefreshPanel() = 0;
-    // The default lighting for the current profile, and the panel's sliders with it.
-    virtual void RestoreLightingDefaults() = 0;
 };
 
 // ---- The ending ----

@@ -17,12 +17,12 @@
 #include "device/services/virtual/virtual_keyboard.h"
 #include "keys/default_keymap.h"
 #include "lighting/lighting_model.h"
+#include "lighting/user_colour_file.h"
 #include "monitor/core_adapters.h"
 #include "monitor/led_status.h"
 #include "monitor/window_handlers.h"
-#include "presenters/editor_support.h"
+#include "presenters/lighting_panel.h"
 #include "presenters/main_window_presenter.h"
-#include "presenters/model_lighting_panel.h"
 #include "profiles/assignments.h"
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
@@ -38,6 +38,19 @@ using qf::testing::TempFolder;
 
 // Every call of the window and the shell, in one ordered log ("hide", "step:free stores", ...).
 using CallLog = std::vector<std::string>;
+
+class WindowPrompter final : public text::Prompter {
+public:
+    void ShowMessage(text::TextId id, std::string_view) override { messages.push_back(id); }
+    bool AskYesNo(text::TextId id, std::string_view) override {
+        questions.push_back(id);
+        return answer;
+    }
+
+    std::vector<text::TextId> messages;
+    std::vector<text::TextId> questions;
+    bool answer = false;
+};
 
 // The window: what it shows, and its calls in the log.
 class RecordingWindow final : public MainWindowView {
@@ -157,6 +170,12 @@ public:
     int redraws = 0;
 };
 
+class PanelWidgets final : public LightingPanelWidgets {
+public:
+    void ShowPanel(const LightingPanelLook& look) override { shown.push_back(look); }
+    std::vector<LightingPanelLook> shown;
+};
+
 class CountingLightingView final : public lighting::LightingView {
 public:
     void ClearAllTints() override { ++clears; }
@@ -250,7 +269,7 @@ protected:
     monitor::LedStatusWord led;
     LedBank bank{led};
     CallLog log;
-    FakePrompter prompter;
+    WindowPrompter prompter;
     RecordingWindow window{log};
     RecordingShell shell{log};
     FakeFileChooser chooser;
@@ -258,16 +277,20 @@ protected:
     CountingLightingView lightingView;
     LateWindow late;
     DirectLink windowLink;
-    int panelRefreshes = 0;
 
     profiles::ActiveProfile active{link.commands(), state};
     profiles::Assignments assignments{{store, assignmentView, active, bank, language, prompter}};
     profiles::ProfileTransfers transfers;
     profiles::ProfileSwitching switching;
     lighting::LightingModel lighting;
-    ModelLightingPanel panel{lighting, lightingView, assignments, [this] { ++panelRefreshes; }};
+    lighting::UserColourFiles userColours{iniFiles, install.Path()};
+    text::IniDocument mainLayout;
+    PanelWidgets panelWidgets;
+    LightingPanelPresenter panel{{panelWidgets, lighting, lightingView, assignments, switching,
+                                  active, userColours, mainLayout, 1}};
     monitor::TransfersKeyboardRefresh keyboardRefresh{transfers};
-    monitor::LightingModelRefresh lightingRefresh{lighting, [this] { ++panelRefreshes; }};
+    monitor::LightingModelRefresh lightingRefresh{lighting,
+                                                  [this] { panel.RefreshLightingPanel(); }};
     monitor::CurrentProfileView currentView{late, lighting};
     monitor::DeviceWindowHandlers handlers{
         {windowLink, store, led, currentView, keyboardRefresh, &lightingRefresh, {}}};
