@@ -1,6 +1,7 @@
 #include "profiles/download.h"
 
 #include <array>
+#include <optional>
 
 #include "keys/keymap_image.h"
 #include "macros/macro_image.h"
@@ -31,36 +32,61 @@ int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDe
         return 0;
     }
 
-    // The keyboard's macro memory size, and for a single profile which profile is active.
+    // The keyboard's device info, read at most once: for the macro memory size when none is
+    // known, and for a single profile to learn which profile is active.
+    std::optional<device::DeviceInfoBlock> info;
+    const auto readInfo = [&]() {
+        device::DeviceInfoBlock block;
+        if (deps.device.ReadDeviceInfo(block) != 1) {
+            return false;
+        }
+        info = block;
+        deps.state.macroMemorySize.store(block.macroMemoryBytes());
+        return true;
+    };
+    const macros::ImageSizes sizes = macros::MacroImageSizes(staging->macros);
+    // Whether the macros fit `capacity` bytes; when they do not, nothing more is sent.
+    const auto fits = [&](std::uint32_t capacity) {
+        out.capacity = capacity;
+        if (sizes.withoutNames > capacity) {
+            out.tooLong = true;
+            Show(deps, text::TextId::EXTRA_MACRO_TOO_LONG);
+            return false;
+        }
+        return true;
+    };
+
+    // The capacity the keyboard reported when it arrived decides before anything is sent.
     std::uint32_t capacity = deps.state.macroMemorySize.load();
-    std::vector<unsigned> profiles;
-    if (all) {
-        profiles = {0, 1, 2};
-    }
-    if (!all || capacity == 0) {
-        device::DeviceInfoBlock info;
-        if (deps.device.ReadDeviceInfo(info) != 1) {
+    if (capacity == 0) {
+        if (!readInfo()) {
             return 0;
         }
-        capacity = info.macroMemoryBytes();
-        deps.state.macroMemorySize.store(capacity);
-        if (!all) {
-            const unsigned active = info.activeProfile();
-            deps.state.activeProfile.store(static_cast<std::int32_t>(active));
-            if (active >= device::kKeymapBlockCount) {
-                return 0;
-            }
-            profiles = {active};
-        }
+        capacity = info->macroMemoryBytes();
     }
-    out.capacity = capacity;
-
-    const macros::ImageSizes sizes = macros::MacroImageSizes(staging->macros);
-    if (sizes.withoutNames > capacity) {
-        out.tooLong = true;
-        Show(deps, text::TextId::EXTRA_MACRO_TOO_LONG);
+    if (!fits(capacity)) {
         return 0;
     }
+    std::vector<unsigned> profiles = {0, 1, 2};
+    if (!all) {
+        if (!info && !readInfo()) {
+            return 0;
+        }
+        // The keyboard's own word counts over what it reported on arrival.
+        if (info->macroMemoryBytes() != capacity) {
+            capacity = info->macroMemoryBytes();
+            if (!fits(capacity)) {
+                return 0;
+            }
+        }
+        const unsigned active = info->activeProfile();
+        deps.state.activeProfile.store(static_cast<std::int32_t>(active));
+        if (active >= device::kKeymapBlockCount) {
+            return 0;
+        }
+        profiles = {active};
+    }
+
     const bool names = sizes.withNames <= capacity;
     out.namesDropped = !names;
     const std::uint32_t imageSize = names ? sizes.withNames : sizes.withoutNames;

@@ -40,12 +40,13 @@ struct DownloadReport {
 // Writes the staging store (whose lock the caller holds) to the keyboard: the macro memory and
 // the keymaps of profiles 0, 1 and 2 when `all` is set, else of the keyboard's active profile.
 //
-// The macro memory capacity is the keyboard's own: byte 11 of its device info x 128. A
-// single-profile download reads the device info anyway (for the active profile) and takes the
-// capacity from it; an all-profiles download uses the capacity the keyboard reported when it
-// arrived (AppState), reading the device info only when none is known. A device info that
-// cannot be read, an active profile outside 0..2 or a staging store without a main block send
-// nothing and give 0.
+// The macro memory capacity is the keyboard's own: byte 11 of its device info x 128. It is
+// checked before any command is sent, with the capacity the keyboard reported when it arrived
+// (AppState); the device info is read for it only when none is known. A single-profile
+// download then reads the device info for the active profile (once in all), and when that
+// reports another capacity, checks the macros against it again before anything is written. A
+// device info that cannot be read, an active profile outside 0..2 or a staging store without a
+// main block write nothing and give 0.
 //
 // Macros too large even without names: EXTRA_MACRO_TOO_LONG, nothing sent, 0. Names left out:
 // EXTRA_PROFILE_SPACE_TIGHT after the transfer. Once started, the sequence runs to its end

@@ -228,10 +228,12 @@ int ParseProfileFile(ByteSpan file, StoreContents& out, LoadReport* report) {
     const ByteSpan area = file.subspan(areaStart, std::min(declared, file.size() - areaStart));
 
     // Strings are looked up in order of their offsets, so the area is scanned once whatever the
-    // records point at. A file written by this program holds each string once, so the strings
-    // together never need more bytes than the area: a file whose records share or overlap
-    // strings beyond that is damaged, and the excess records get empty strings, which keeps the
-    // memory a hostile file can claim bounded by its own size.
+    // records point at. Every record gets its own copy of its string. The first record to read
+    // a string (the bytes up to one terminator) costs nothing beyond the file: those strings are
+    // disjoint pieces of the area. Records that read a string again, whole or from a later
+    // character (legal in a file, though this program never writes it), share an allowance of
+    // kSharedStringAllowance bytes, so that a file pointing every record at one long string
+    // cannot claim gigabytes; records beyond it get empty strings.
     struct Ref {
         std::size_t start;
         std::size_t record;
@@ -248,8 +250,9 @@ int ParseProfileFile(ByteSpan file, StoreContents& out, LoadReport* report) {
     const std::size_t end = area.size() & ~std::size_t{1};
     std::size_t terminator = 0;  // offset of the last terminator found
     bool haveTerminator = false;
-    bool areaExhausted = false;  // no terminator at or after the scan position
-    std::size_t budget = area.size();
+    bool areaExhausted = false;   // no terminator at or after the scan position
+    bool terminatorRead = false;  // a record has read the string it ends
+    std::size_t allowance = kSharedStringAllowance;
     for (const Ref& ref : refs) {
         if (!areaExhausted && ref.start < end && (!haveTerminator || terminator < ref.start)) {
             std::size_t at = ref.start;
@@ -259,15 +262,19 @@ int ParseProfileFile(ByteSpan file, StoreContents& out, LoadReport* report) {
             haveTerminator = at < end;
             areaExhausted = !haveTerminator;
             terminator = at;
+            terminatorRead = false;
         }
         const bool inside = ref.start < end && haveTerminator && terminator >= ref.start;
         const std::size_t bytes = inside ? terminator - ref.start + 2 : 0;
-        if (!inside || bytes > budget) {
+        if (!inside || (terminatorRead && bytes > allowance)) {
             next.strings.Set(ref.record, u"");
             ++rep.damagedStrings;
             continue;
         }
-        budget -= bytes;
+        if (terminatorRead) {
+            allowance -= bytes;
+        }
+        terminatorRead = true;
         std::u16string text((terminator - ref.start) / 2, u'\0');
         for (std::size_t i = 0; i < text.size(); ++i) {
             text[i] = static_cast<char16_t>(ReadLe16(area.data() + ref.start + 2 * i));

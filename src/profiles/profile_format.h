@@ -71,6 +71,10 @@ inline constexpr std::uint16_t kVersionB = 1;
 inline constexpr std::uint8_t kMaxFlag = 1;
 // Files of 4 GiB or more are refused before they are read.
 inline constexpr std::uint64_t kMaxFileSize = 0xFFFFFFFFull;
+// The bytes a loader gives records that read a string another record has read already (each
+// record keeps a copy): a thousand program paths of the longest kind and more, while a file
+// that points all 2048 records at one huge string cannot claim gigabytes.
+inline constexpr std::size_t kSharedStringAllowance = 16u * 1024u * 1024u;
 
 // The fixed device id record of a new main block.
 inline constexpr std::array<std::uint32_t, 8> kDeviceIdRecord = {
@@ -185,6 +189,8 @@ struct LoadReport {
 // than the main block, with more than 100 macros, or whose macro records are cut short. A
 // string area cut short, or a string offset outside it or at an unterminated string, never
 // reads past the bytes: the record's slot gets an empty string and the report counts it.
+// Records may share a string (the same offset, or one inside another string); each gets a
+// copy, within kSharedStringAllowance bytes of copies in all.
 [[nodiscard]] int ParseProfileFile(ByteSpan file, StoreContents& out, LoadReport* report = nullptr);
 
 // Lays the strings out as a save does: packed in record order with no gaps, every kind 3 and

@@ -71,15 +71,26 @@ int ProfileSwitching::SwitchProfile(int index) {
 }
 
 void ProfileSwitching::DiscardChanges() {
-    deps_.host.ClearUnapplied();
     const int active = deps_.activeProfile.ReadActiveProfile();
     if (active < 0) {
-        return;
+        return;  // the keyboard cannot be read: the changes and Apply stay
     }
-    auto store = deps_.store.Lock();
-    // The load replaces the store only when the cache file reads completely; otherwise the
-    // store keeps what it holds rather than being left without a main block.
-    (void)LoadProfileFile(store, ProfileCachePath(deps_.profileFolder, active));
+    bool reloaded = false;
+    {
+        auto store = deps_.store.Lock();
+        // The load replaces the store only when the cache file reads completely; otherwise the
+        // store keeps what it holds rather than being left without a main block.
+        reloaded = LoadProfileFile(store, ProfileCachePath(deps_.profileFolder, active)) == 1;
+    }
+    // A cache file that is missing or damaged: the keyboard itself holds what was applied.
+    if (!reloaded) {
+        reloaded = deps_.keyboardReload.ReloadStoreFromKeyboard() == 1;
+    }
+    // Apply is cleared only when the store again shows what the keyboard holds; otherwise the
+    // view would show the edits as if they were on the keyboard.
+    if (reloaded) {
+        deps_.host.ClearUnapplied();
+    }
 }
 
 ProfileMenuModel ProfileSwitching::BuildProfileMenu(int activeProfile) const {

@@ -95,6 +95,16 @@ public:
     virtual void ShowProfileMenu(const ProfileMenuModel& menu) = 0;
 };
 
+// Replaces the store by what the keyboard holds (ProfileTransfers does it through the cache
+// file).
+class KeyboardReload {
+public:
+    virtual ~KeyboardReload() = default;
+    // 1 when the store now holds the keyboard's contents; 0 when the keyboard could not be read
+    // or its contents not loaded, the store then unchanged.
+    [[nodiscard]] virtual int ReloadStoreFromKeyboard() = 0;
+};
+
 struct SwitchDependencies {
     ProfileStore& store;
     ActiveProfile& activeProfile;
@@ -103,6 +113,8 @@ struct SwitchDependencies {
     text::Prompter& prompter;
     const text::LanguageTable& language;
     std::filesystem::path profileFolder;
+    // Discarding changes falls back on it when the cache file cannot be loaded.
+    KeyboardReload& keyboardReload;
 };
 
 class ProfileSwitching {
@@ -113,10 +125,12 @@ public:
     // but still redraws). Refused (0, PROFILE_SEELCT_PROMPT2) while the composite editor is
     // open. With unapplied changes the user is asked PROFILE_SELECT_PROMPT first, unless that
     // question is already on screen: Yes runs the main window's Apply; No discards the changes
-    // by reloading the store from the profile cache file. Then the keyboard is told the new
-    // profile, the assignments are redrawn and the menu is rebuilt. 1 when switched. When the
-    // Apply of a Yes fails, nothing is switched (0): the edits stay and remain unapplied rather
-    // than being left behind on a profile the user no longer looks at.
+    // by reloading the store from the profile cache file, or from the keyboard when that file
+    // cannot be loaded (when neither can be had, the changes stay, and so does the window's
+    // Apply). Then the keyboard is told the new profile, the assignments are redrawn and the
+    // menu is rebuilt. 1 when switched. When the Apply of a Yes fails, nothing is switched (0):
+    // the edits stay and remain unapplied rather than being left behind on a profile the user
+    // no longer looks at.
     int SwitchProfile(int index);
 
     // Reads the active profile and shows the rebuilt menu (ShowProfileMenu).

@@ -95,20 +95,23 @@ int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, st
     return WriteProfileFile(path, contents, deps_.saveOptions, error);
 }
 
-int ProfileTransfers::LoadProfileFromKeyboard(bool quiet) {
+int ProfileTransfers::ReadKeyboardIntoCache(std::filesystem::path& path) {
     (void)EnsureProfileFolder(deps_.profileFolder);
     const int active = deps_.activeProfile.ReadActiveProfile();
-    bool read = false;
-    if (active >= 0) {
-        read = ReadKeyboardIntoFile(ProfileCachePath(deps_.profileFolder, active)) == 1;
+    if (active < 0) {
+        return 0;
     }
+    path = ProfileCachePath(deps_.profileFolder, active);
+    return ReadKeyboardIntoFile(path);
+}
+
+int ProfileTransfers::LoadProfileFromKeyboard(bool quiet) {
+    std::filesystem::path cache;
+    const bool read = ReadKeyboardIntoCache(cache) == 1;
     {
         auto store = deps_.store.Lock();
-        bool loaded = false;
-        if (read) {
-            // Replaces the store only when the whole file loads.
-            loaded = LoadProfileFile(store, ProfileCachePath(deps_.profileFolder, active)) == 1;
-        }
+        // Replaces the store only when the whole file loads.
+        const bool loaded = read && LoadProfileFile(store, cache) == 1;
         if (!loaded) {
             FreeStoreContents(store);
             InstallBlankMainBlock(store, 0);
@@ -119,6 +122,15 @@ int ProfileTransfers::LoadProfileFromKeyboard(bool quiet) {
         deps_.window.ClearUnapplied();
     }
     return 1;
+}
+
+int ProfileTransfers::ReloadStoreFromKeyboard() {
+    std::filesystem::path cache;
+    if (ReadKeyboardIntoCache(cache) != 1) {
+        return 0;
+    }
+    auto store = deps_.store.Lock();
+    return LoadProfileFile(store, cache) == 1 ? 1 : 0;
 }
 
 ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& path,

@@ -55,7 +55,7 @@ struct ApplyReport {
     DownloadReport downloadReport;
 };
 
-class ProfileTransfers {
+class ProfileTransfers final : public KeyboardReload {
 public:
     explicit ProfileTransfers(TransferDependencies deps) : deps_(std::move(deps)) {}
 
@@ -82,6 +82,11 @@ public:
     // Always 1.
     int LoadProfileFromKeyboard(bool quiet);
 
+    // Reads the keyboard into the profile cache file and loads it into the store. 1 when the
+    // store now holds the keyboard's contents; 0 with the store unchanged when the keyboard
+    // cannot be read or the file not written or loaded. Nothing is redrawn.
+    [[nodiscard]] int ReloadStoreFromKeyboard() override;
+
     // Validates a profile file and, when valid, makes it the store, saves the cache file (when
     // there is a profile folder), downloads all profiles, redraws and clears the window's
     // unapplied changes. An invalid file shows PROFILE_FORMAT_ERROR (for a malformed header)
@@ -102,6 +107,9 @@ public:
 
 private:
     [[nodiscard]] DownloadDependencies Download() const;
+    // Reads the keyboard into the cache file of its active profile (the folder made first).
+    // 1 with `path` the file written, else 0.
+    [[nodiscard]] int ReadKeyboardIntoCache(std::filesystem::path& path);
 
     TransferDependencies deps_;
 };

@@ -2,6 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -127,6 +130,44 @@ TEST_F(StateFileTest, SaveStateWritesWithoutLeavingTemporaryFiles) {
     keyboard.SetMemory(Area::Settings, 0, Bytes{1});
     ASSERT_EQ(keyboard.LoadState(), 1);
     EXPECT_EQ(keyboard.Memory(Area::Settings)[0], 9);
+}
+
+// A save that a crash interrupted leaves its temporary file; the keyboard removes it when it
+// starts, but not a save under way in a running process, nor the files of other names.
+TEST_F(StateFileTest, StartingRemovesTheLeftoversOfCrashedSaves) {
+    const pid_t ended = ::fork();
+    if (ended == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    const auto leftover = [](const std::string& name, pid_t pid) {
+        return name + ".tmp-" + std::to_string(pid) + "-00c0ffee";
+    };
+    for (const std::string& name :
+         {leftover("keyboard.state", ended), leftover("keyboard.state", ::getpid()),
+          leftover("other.state", ended)}) {
+        std::ofstream(folder_ / name) << "partial";
+    }
+    VirtualKeyboard keyboard(Options());
+    EXPECT_FALSE(fs::exists(folder_ / leftover("keyboard.state", ended)));
+    EXPECT_TRUE(fs::exists(folder_ / leftover("keyboard.state", ::getpid())));
+    EXPECT_TRUE(fs::exists(folder_ / leftover("other.state", ended)));
+}
+
+// A state file reached through a link stays a link; the file it names holds the state.
+TEST_F(StateFileTest, AStateFileLinkIsFollowed) {
+    fs::create_directories(folder_ / "real");
+    fs::create_symlink("real/kb.state", path_);
+    {
+        VirtualKeyboard keyboard(Options());
+        keyboard.SetMemory(Area::Settings, 0, Bytes{7});
+        ASSERT_EQ(keyboard.SaveState(), 1);
+    }
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder_ / "real" / "kb.state")));
+    VirtualKeyboard again(Options());
+    EXPECT_EQ(again.Memory(Area::Settings)[0], 7);
 }
 
 TEST_F(StateFileTest, WithoutAStateFileSaveAndLoadFail) {

@@ -34,8 +34,8 @@ macros::MacroRecord StoredMacro(std::uint16_t id, std::u16string_view name, std:
 KeyboardRig::KeyboardRig()
     : transfers({link.commands(), store, defaultKeymap, state, prompter, language,
                  docs / "Quillfen_09A", active, assignments, mainWindow}),
-      switching(
-          {store, active, assignments, mainWindow, prompter, language, docs / "Quillfen_09A"}) {
+      switching({store, active, assignments, mainWindow, prompter, language, docs / "Quillfen_09A",
+                 transfers}) {
     hooks.AttachRecorder(&recorder);
 }
 

@@ -51,7 +51,7 @@ void ForwardingAssignmentView::EnableApply() {
 MainWindowTest::MainWindowTest()
     : transfers({link.commands(), store, defaultKeymap, state, prompter, language, profileFolder,
                  active, assignments, late}),
-      switching({store, active, assignments, late, prompter, language, profileFolder}),
+      switching({store, active, assignments, late, prompter, language, profileFolder, transfers}),
       lighting(link.commands(), lightingView, iniFiles, profileFolder / "mrgo.ini"),
       presenter({window, shell, chooser, panel, prompter, language, languageFile, state, store,
                  transfers, switching, assignments, lighting, handlers, helpPage,

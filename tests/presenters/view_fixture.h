@@ -121,6 +121,12 @@ public:
     std::vector<text::TextId> questions;
 };
 
+// The view tests never discard unapplied changes: no reload from the keyboard is needed.
+class NoKeyboardReload final : public profiles::KeyboardReload {
+public:
+    int ReloadStoreFromKeyboard() override { return 0; }
+};
+
 class FakeSwitchHost final : public profiles::SwitchHost {
 public:
     explicit FakeSwitchHost(const RecordingEditor& editor) : editor_(editor) {}
@@ -189,6 +195,7 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
+    NoKeyboardReload noReload;
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());

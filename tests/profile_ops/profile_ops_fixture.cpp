@@ -51,7 +51,7 @@ Bytes ImageOf(const std::vector<macros::MacroRecord>& list, bool names) {
 ProfileOpsTest::ProfileOpsTest()
     : transfers({link.commands(), store, defaultKeymap, state, prompter, language, folder.path(),
                  active, assignments, host}),
-      switching({store, active, assignments, host, prompter, language, folder.path()}) {}
+      switching({store, active, assignments, host, prompter, language, folder.path(), transfers}) {}
 
 void ProfileOpsTest::SetUp() {
     ASSERT_EQ(link.IssueReadRequests(), 1);

@@ -2,6 +2,8 @@
 // question and its guard, the editor refusal, and the profile menu model.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "profile_ops/profile_ops_fixture.h"
 #include "text/language_keys.h"
 
@@ -104,6 +106,56 @@ TEST_F(SwitchingTest, AnsweringNoReloadsTheCacheBeforeTheKeyboardIsTold) {
     EXPECT_EQ(keyboard.ReportsReceived(kWriteKeymap), 0u);  // nothing downloaded
     EXPECT_EQ(KeyboardProfile(), 1);
     EXPECT_FALSE(switching.asking());
+}
+
+// The cache file cannot be loaded: the store is reloaded from the keyboard, which holds what
+// was applied, and only then is Apply cleared.
+TEST_F(SwitchingTest, AnsweringNoWithADamagedCacheReloadsFromTheKeyboard) {
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    keys::KeymapImage remapped = KeyboardKeymap(0);
+    keys::SetKeymapEntry(remapped, 8, {2, 2, 0x04});  // Esc types "A" on the keyboard
+    SetKeyboardKeymap(0, remapped);
+    {
+        std::ofstream broken(CachePath(), std::ios::binary | std::ios::trunc);
+        broken << "not a profile file";
+    }
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
+    host.unapplied = true;
+    prompter.answer = [](TextId) { return false; };
+    EXPECT_EQ(switching.SwitchProfile(1), 1);
+
+    const KeyRecord esc = store.Lock()->BlockRecord(0, kEscRecord);
+    EXPECT_EQ(esc.kind, 2);
+    EXPECT_EQ(esc.value, 0x1Eu);
+    EXPECT_FALSE(host.unapplied);
+    StoreContents cached;
+    ASSERT_EQ(ReadProfileFile(CachePath(), cached), 1);
+    EXPECT_EQ(cached.BlockRecord(0, kEscRecord).kind, 2);
+    EXPECT_EQ(KeyboardProfile(), 1);
+}
+
+// Neither the cache file nor the keyboard can be loaded: the edits stay, and so does Apply,
+// rather than showing changes as if they were on the keyboard.
+TEST_F(SwitchingTest, AnsweringNoKeepsEditsAndApplyWhenNothingCanBeReloaded) {
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    // The cache file's place holds a folder: it neither loads nor can be written.
+    std::filesystem::remove(CachePath());
+    std::filesystem::create_directories(CachePath() / "inside");
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
+    host.unapplied = true;
+    prompter.answer = [](TextId) { return false; };
+    EXPECT_EQ(switching.SwitchProfile(1), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 1);
+    EXPECT_TRUE(host.unapplied);
+    EXPECT_EQ(KeyboardProfile(), 1);  // the switch itself goes on
+
+    // The keyboard goes away in the middle of the reload.
+    std::filesystem::remove_all(CachePath());
+    keyboard.ClearTrace();
+    keyboard.UnplugBeforeReport(3);  // the active profile twice, then the first keymap
+    EXPECT_EQ(switching.SwitchProfile(2), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 1);
+    EXPECT_TRUE(host.unapplied);
 }
 
 TEST_F(SwitchingTest, AnsweringYesAppliesToTheOldProfileFirst) {

@@ -344,15 +344,67 @@ TEST_P(OversizedMacros, AbortWithNothingSent) {
     EXPECT_EQ(transfers.ApplyStoreToKeyboard(all, &report), 0);
     EXPECT_TRUE(report.tooLong);
     EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::EXTRA_MACRO_TOO_LONG}));
-    // A single-profile download reads which profile is active; nothing else goes out.
-    const auto expected = all ? std::vector<std::uint8_t>{} : std::vector<std::uint8_t>{kReadInfo};
-    EXPECT_EQ(SentCommands(), expected);
+    // The capacity known from the keyboard's arrival decides before anything goes out, for a
+    // single profile as for all.
+    EXPECT_TRUE(SentCommands().empty());
     EXPECT_EQ(KeyboardKeymap(0), Defaults());
     // The store keeps the user's changes.
     EXPECT_EQ(store.Lock()->macros.size(), 1u);
 }
 
+// No capacity known yet: the device info is read for it, once, and then nothing else is sent.
+TEST_P(OversizedMacros, WithoutAKnownCapacityOnlyTheDeviceInfoIsRead) {
+    SetKeyboardMacroUnits(1);  // 128 bytes
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    state.macroMemorySize.store(0);
+    store.Lock()->macros = {MakeMacro(1, u"m", 27)};  // 130 bytes without names
+    keyboard.ClearTrace();
+    DownloadReport report;
+    EXPECT_EQ(transfers.ApplyStoreToKeyboard(GetParam(), &report), 0);
+    EXPECT_TRUE(report.tooLong);
+    EXPECT_EQ(report.capacity, 128u);
+    EXPECT_EQ(SentCommands(), (std::vector<std::uint8_t>{kReadInfo}));
+    EXPECT_EQ(state.macroMemorySize.load(), 128u);
+}
+
 INSTANTIATE_TEST_SUITE_P(AllOrCurrent, OversizedMacros, ::testing::Bool());
+
+// A single-profile download reads the device info once, for the active profile and, when no
+// capacity is known, for the capacity too.
+TEST_F(TransfersTest, CurrentProfileDownloadReadsTheDeviceInfoOnce) {
+    SetKeyboardProfile(1);
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    store.Lock()->macros = {MakeMacro(1, u"m", 4)};
+    for (const std::uint32_t known : {4096u, 0u}) {
+        SCOPED_TRACE(known);
+        state.macroMemorySize.store(known);
+        keyboard.ClearTrace();
+        DownloadReport report;
+        EXPECT_EQ(transfers.ApplyStoreToKeyboard(false, &report), 1);
+        EXPECT_EQ(report.profiles, (std::vector<unsigned>{1}));
+        EXPECT_EQ(Folded(SentCommands()),
+                  (std::vector<std::uint8_t>{kReadInfo, kBegin, kWriteMacro, kWriteKeymap, kEnd}));
+        const auto commands = SentCommands();
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), kReadInfo), 1);
+        EXPECT_EQ(state.macroMemorySize.load(), 4096u);
+    }
+}
+
+// The keyboard now reports less room than on its arrival: the device info read for the active
+// profile checks the macros again, and nothing is written.
+TEST_F(TransfersTest, CurrentProfileDownloadRechecksALowerCapacityBeforeWriting) {
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    ASSERT_EQ(state.macroMemorySize.load(), 4096u);
+    SetKeyboardMacroUnits(1);                         // 128 bytes
+    store.Lock()->macros = {MakeMacro(1, u"m", 27)};  // 130 bytes without names
+    keyboard.ClearTrace();
+    DownloadReport report;
+    EXPECT_EQ(transfers.ApplyStoreToKeyboard(false, &report), 0);
+    EXPECT_TRUE(report.tooLong);
+    EXPECT_EQ(report.capacity, 128u);
+    EXPECT_EQ(SentCommands(), (std::vector<std::uint8_t>{kReadInfo}));
+    EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::EXTRA_MACRO_TOO_LONG}));
+}
 
 TEST_F(TransfersTest, NamesAreDroppedWhenOnlyTheImageWithoutThemFits) {
     SetKeyboardMacroUnits(2);  // 256 bytes

@@ -255,15 +255,73 @@ INSTANTIATE_TEST_SUITE_P(
         StringDamage{"area_cut_to_nothing", [](auto& f) { f.resize(32832 + 2 * 16512); }, 3, u""},
         StringDamage{"area_cut_mid_first", [](auto& f) { f.resize(32832 + 2 * 16512 + 7); }, 3,
                      u""},
-        StringDamage{"shared_beyond_area",
+        // Sharing a string is no damage, however many records share it.
+        StringDamage{"shared_by_1900_records",
                      [](auto& f) {
                          for (std::size_t n = 100; n < 2000; ++n) {
                              WriteLe16(&f[64 + 16 * n], 6);
                              WriteLe32(&f[64 + 16 * n + 4], 0);
                          }
                      },
-                     1900, kText}),
+                     0, kText}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Records that share a string, whole or from a later character, each get it; the strings of
+// other records stay whole (a share once used up the room of the strings after it).
+TEST(SharedStrings, RecordsSharingAStringLeaveTheOtherStringsWhole) {
+    auto file = SampleFile();
+    const std::uint32_t programOffset = RecordValue(file, kProgramRecord);
+    for (const std::size_t n : {100, 101}) {
+        WriteLe16(&file[64 + 16 * n], 6);
+        WriteLe32(&file[64 + 16 * n + 4], RecordValue(file, kTextRecord));
+    }
+    WriteLe16(&file[64 + 16 * 102], 3);
+    WriteLe32(&file[64 + 16 * 102 + 4], programOffset + 2 * 5);  // "bin" of "/usr/bin"
+    StoreContents loaded;
+    LoadReport report;
+    ASSERT_EQ(ParseProfileFile(file, loaded, &report), 1);
+    EXPECT_EQ(report.damagedStrings, 0u);
+    EXPECT_EQ(report.stringsLoaded, 6u);
+    EXPECT_EQ(loaded.strings.Get(kTextRecord), kText);
+    EXPECT_EQ(loaded.strings.Get(100), kText);
+    EXPECT_EQ(loaded.strings.Get(101), kText);
+    EXPECT_EQ(loaded.strings.Get(kProgramRecord), kProgram);
+    EXPECT_EQ(loaded.strings.Get(102), u"bin");
+    EXPECT_EQ(loaded.strings.Get(kLastTextRecord), kLastText);
+    // Saved, every record has a string of its own.
+    std::vector<std::uint8_t> saved;
+    ASSERT_EQ(BuildProfileFile(loaded, saved), 1);
+    StoreContents again;
+    ASSERT_EQ(ParseProfileFile(saved, again, &report), 1);
+    EXPECT_EQ(report.damagedStrings, 0u);
+    EXPECT_EQ(again.strings, loaded.strings);
+}
+
+// Every record pointed at one long string: the copies stop at the allowance, so a small file
+// cannot claim gigabytes.
+TEST(SharedStrings, CopiesOfALongStringStopAtTheAllowance) {
+    constexpr std::size_t kStringBytes = 1024 * 1024;
+    StoreContents c;
+    c.mainBlock = NewMainBlock(0);
+    c.SetRecord(0, keys::KeyRecord{6, 0, 0, 0, 0});
+    c.strings.Set(0, std::u16string(kStringBytes / 2 - 1, u'x'));
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(BuildProfileFile(c, file), 1);
+    for (std::size_t n = 1; n < kKeyRecordCount; ++n) {
+        WriteLe16(&file[64 + 16 * n], 6);
+        WriteLe32(&file[64 + 16 * n + 4], 0);
+    }
+    StoreContents loaded;
+    LoadReport report;
+    ASSERT_EQ(ParseProfileFile(file, loaded, &report), 1);
+    const std::size_t copies = kSharedStringAllowance / kStringBytes;
+    EXPECT_EQ(report.stringsLoaded, 1 + copies);
+    EXPECT_EQ(report.damagedStrings, kKeyRecordCount - 1 - copies);
+    EXPECT_EQ(loaded.strings.Total(),
+              (1 + copies) * kStringBytes + (kKeyRecordCount - 1 - copies) * 2);
+    EXPECT_EQ(loaded.strings.Get(0), c.strings.Get(0));
+    EXPECT_EQ(loaded.strings.Get(kKeyRecordCount - 1), u"");
+}
 
 TEST(LoadRefusal, CutMacrosAndTooManyMacrosAreRefusedAndLeaveTheTargetAlone) {
     StoreContents target = SampleContents();

@@ -2,6 +2,8 @@
 // is a new process that finds the keyboard's memory where the previous run left it.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -168,6 +170,39 @@ TEST_F(ProgramTest, BrokenFilesExitWithThreeAndStayAsTheyWere) {
     WriteBytes(StateFile(), "not a state file");
     Expect(3, {"--virtual", "info"});
     EXPECT_EQ(ReadText(StateFile()), "not a state file");
+}
+
+// A read into a target the program must not replace is refused before the keyboard is read,
+// and the target is left as it was.
+TEST_F(ProgramTest, ReadRefusesTargetsThatAreNotWritableRegularFiles) {
+    const auto refused = [this](const fs::path& target, const std::string& reason) {
+        const auto r = Expect(3, {"--virtual", "read", target.string()});
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(target.string()), std::string::npos) << r.err;
+    };
+    const fs::path fifo = Path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    refused(fifo, "named pipe");
+    EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+
+    const fs::path locked = Path("locked.fwc");
+    WriteBytes(locked, "kept");
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read);
+    refused(locked, "write-protected");
+    EXPECT_EQ(ReadText(locked), "kept");
+
+    refused(Path("no-folder") / "x.fwc", "does not exist");
+    refused(dir_, "a folder");
+    // Nothing above touched the keyboard: no state file was made.
+    EXPECT_FALSE(fs::exists(StateFile()));
+
+    if (::geteuid() == 0) {
+        // A node like /dev/null, which a rename would have replaced by a regular file.
+        const fs::path node = Path("null");
+        ASSERT_EQ(::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+        refused(node, "a device");
+        EXPECT_EQ(fs::status(node).type(), fs::file_type::character);
+    }
 }
 
 // ---- The keyboard ----

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -199,12 +200,20 @@ TEST_P(CrashSafeSave, ProcessKilledAtEachStepLeavesAWholeFile) {
         EXPECT_EQ(WEXITSTATUS(status), 42) << "the save did not reach the step";
         EXPECT_EQ(qf::testing::TempFolder::Read(file_), old_);
         // The killed write leaves its temporary file (nobody is left to remove it); it never
-        // takes the target's name, and the next successful save is unaffected by it.
+        // takes the target's name, it names the dead process, and the start-up clean-up removes
+        // it; the next successful save is unaffected by it.
+        std::size_t leftovers = 0;
         for (const auto& name : Names(folder_.Path())) {
             if (name != "target") {
-                fs::remove(folder_ / name);
+                EXPECT_TRUE(std::regex_match(
+                    name, std::regex("target\\.tmp-" + std::to_string(child) + "-[0-9a-f]{8}")))
+                    << name;
+                ++leftovers;
             }
         }
+        EXPECT_EQ(leftovers, dying == WriteStep::CreateTemp ? 0u : 1u);
+        EXPECT_EQ(text::RemoveStaleTempFiles(folder_.Path()), leftovers);
+        EXPECT_EQ(Names(folder_.Path()), std::vector<std::string>{"target"});
     }
     EXPECT_EQ(GetParam().save(file_, nullptr), 1);
     EXPECT_EQ(qf::testing::TempFolder::Read(file_), new_);

@@ -16,6 +16,7 @@
 #include "profiles/transfers.h"
 #include "store_view.h"
 #include "text/language_keys.h"
+#include "text/safe_file.h"
 #include "text/utf.h"
 
 namespace qf::cli {
@@ -282,15 +283,11 @@ bool OnKeyboardLayout(Session& session, std::size_t record) {
 
 int RunRead(Session& session, const std::string& path) {
     const fs::path file(path);
-    std::error_code ec;
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec)) {
-        PrintMessage("cannot write \"" + path + "\": folder \"" + folder.string() +
-                     "\" does not exist");
-        return kExitFile;
-    }
-    if (fs::is_directory(file, ec)) {
-        PrintMessage("cannot write \"" + path + "\": it is a folder");
+    // A target the write would refuse (no folder, a folder, a device, a FIFO, write-protected)
+    // is refused before the keyboard is read.
+    std::string refused;
+    if (text::CheckWritableTarget(file, &refused) != 1) {
+        PrintMessage(refused);
         return kExitFile;
     }
     StoreSession store(session, {});

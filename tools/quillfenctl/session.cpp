@@ -9,6 +9,7 @@
 #include "device/services/virtual/virtual_keyboard.h"
 #include "lighting/lighting_files.h"
 #include "text/language_keys.h"
+#include "text/safe_file.h"
 
 namespace qf::cli {
 
@@ -37,6 +38,9 @@ Session::Session(GlobalOptions options)
     app::UserPaths user;
     if (BuildUserPaths(env, user) == 1) {
         user_ = user;
+        // Temporary files of saves that a crash interrupted; a save under way in another
+        // process keeps its own.
+        (void)text::RemoveStaleTempFiles(user_->profileFolder);
     }
     LoadTexts();
 }

@@ -1,14 +1,7 @@
 #include "device/services/virtual/state_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -55,21 +48,6 @@ std::optional<std::size_t> FixedSize(Area area) {
             break;
     }
     return std::nullopt;
-}
-
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -157,55 +135,22 @@ int ParseState(std::span<const std::uint8_t> bytes, KeyboardMemory& memory) {
 }
 
 int SaveStateFile(const std::filesystem::path& path, const KeyboardMemory& memory,
-                  const text::WriteFaults* faults) {
+                  const text::WriteFaults* faults, std::string* error) {
     if (path.empty()) {
+        if (error != nullptr) {
+            *error = "no state file";
+        }
         return 0;
     }
-    const auto allowed = [faults](text::WriteStep step) {
-        return faults == nullptr || !faults->beforeStep || faults->beforeStep(step);
-    };
-    const auto bytes = SerializeState(memory);
-    std::string temp = path.string() + ".XXXXXX";
-    if (!allowed(text::WriteStep::CreateTemp)) {
-        return 0;
-    }
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return 0;
-    }
-    bool ok = allowed(text::WriteStep::Write) && WriteAll(fd, bytes) &&
-              allowed(text::WriteStep::Flush) && ::fsync(fd) == 0;
-    ok = ok && allowed(text::WriteStep::Close);
-    ok = (::close(fd) == 0) && ok;
-    if (ok) {
-        ok = allowed(text::WriteStep::Rename) && ::rename(temp.c_str(), path.c_str()) == 0;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return 0;
-    }
-    return 1;
+    return text::WriteFileAtomically(path, SerializeState(memory), faults, error);
 }
 
 int LoadStateFile(const std::filesystem::path& path, KeyboardMemory& memory) {
     if (path.empty()) {
         return 0;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return 0;
-    }
     std::vector<std::uint8_t> bytes;
-    std::array<char, 4096> chunk;
-    while (in) {
-        in.read(chunk.data(), chunk.size());
-        const auto got = static_cast<std::size_t>(in.gcount());
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-        if (bytes.size() > kMaxStateFileSize) {
-            return 0;
-        }
-    }
-    if (in.bad()) {
+    if (text::ReadWholeFile(path, bytes, kMaxStateFileSize) != 1) {
         return 0;
     }
     return ParseState(bytes, memory);

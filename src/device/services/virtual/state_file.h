@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "device/services/virtual/keyboard_memory.h"
@@ -21,11 +22,13 @@ std::vector<std::uint8_t> SerializeState(const KeyboardMemory& memory);
 // The macro memory keeps the size `memory` has: the stored one is cut or zero-filled to it.
 [[nodiscard]] int ParseState(std::span<const std::uint8_t> bytes, KeyboardMemory& memory);
 
-// 1 when written: to a temporary file beside `path`, flushed, then renamed over it, so a
-// failure leaves the previous file whole and no temporary file behind. 0 otherwise.
+// 1 when written with text::WriteFileAtomically (a failure leaves the previous file whole and
+// no temporary file behind; a link is followed, a write-protected file or one that is not a
+// regular file is refused); 0 otherwise, with the reason in `error` when given.
 // `faults` is the crash-safety tests' seam (text/safe_file.h): a step it refuses fails.
 [[nodiscard]] int SaveStateFile(const std::filesystem::path& path, const KeyboardMemory& memory,
-                                const text::WriteFaults* faults = nullptr);
+                                const text::WriteFaults* faults = nullptr,
+                                std::string* error = nullptr);
 // 1 when the file was read and valid; 0 otherwise (missing, unreadable, too large, broken),
 // `memory` then untouched.
 [[nodiscard]] int LoadStateFile(const std::filesystem::path& path, KeyboardMemory& memory);

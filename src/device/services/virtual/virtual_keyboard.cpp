@@ -14,6 +14,7 @@
 #include "device/services/virtual/keyboard_memory.h"
 #include "device/services/virtual/state_file.h"
 #include "device/services/virtual/virtual_constants.h"
+#include "text/safe_file.h"
 
 namespace qf::vkbd {
 
@@ -84,6 +85,9 @@ public:
           firmware_(memory_),
           count_(options.plugged ? 1 : 0) {
         if (!stateFile_.empty()) {
+            // Temporary files of saves that a crash interrupted; a save under way in another
+            // process keeps its own.
+            (void)text::RemoveStaleTempFilesOf(stateFile_);
             (void)LoadStateFile(stateFile_, memory_);
         }
     }
