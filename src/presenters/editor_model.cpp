@@ -381,7 +381,10 @@ void EditorModel::SaveCurrentMacro() {
     if (current_ < 0 || current_ >= static_cast<int>(macros_.size())) {
         return;
     }
-    macros::MacroRecord& macro = macros_[static_cast<std::size_t>(current_)];
+    WriteEditsInto(macros_[static_cast<std::size_t>(current_)]);
+}
+
+void EditorModel::WriteEditsInto(macros::MacroRecord& macro) const {
     macro.repeatCount = RepeatValue();
     const auto& list = actions_.actions();
     const std::size_t before = macro.UsedActions();
@@ -751,6 +754,22 @@ std::vector<std::string> EditorModel::FunctionNames() const {
     return names;
 }
 
+macros::ImageSizes EditorModel::MacroImageSizes() const {
+    macros::ImageSizes sizes = macros::MacroImageSizes(macros_);
+    if (current_ < 0 || current_ >= static_cast<int>(macros_.size())) {
+        return sizes;
+    }
+    // The current macro as it is being edited takes the place of its stored copy.
+    const macros::MacroRecord& stored = macros_[static_cast<std::size_t>(current_)];
+    macros::MacroRecord edited = stored;
+    WriteEditsInto(edited);
+    const macros::ImageSizes before = macros::MacroImageSizes(std::span(&stored, 1));
+    const macros::ImageSizes after = macros::MacroImageSizes(std::span(&edited, 1));
+    sizes.withNames = sizes.withNames - before.withNames + after.withNames;
+    sizes.withoutNames = sizes.withoutNames - before.withoutNames + after.withoutNames;
+    return sizes;
+}
+
 std::vector<std::string> EditorModel::MacroNames() const {
     std::vector<std::string> names;
     names.reserve(macros_.size());
@@ -777,6 +796,17 @@ std::string EditorModel::ActionStateText(std::size_t row) const {
 
 std::string EditorModel::ActionDelayText(std::size_t row) const {
     return row < actions_.ActionCount() ? std::to_string(actions_.at(row).delay) : std::string();
+}
+
+const std::string& EditorModel::ColumnTitle(int column) const {
+    switch (column) {
+        case kActionKeyColumn:
+            return deps_.language.Text(text::TextId::MACRO_KEYS_TISHI);
+        case kActionStateColumn:
+            return deps_.language.Text(text::TextId::MACRO_ACTION_TISHI);
+        default:
+            return deps_.language.Text(text::TextId::MACRO_DELAY_MS);
+    }
 }
 
 std::vector<std::string> EditorModel::ActionKeyNames() const {

@@ -28,6 +28,7 @@
 
 #include "keys/key_names.h"
 #include "keys/key_record.h"
+#include "macros/macro_image.h"
 #include "macros/macro_record.h"
 #include "macros/recorder.h"
 #include "presenters/editor_action_list.h"
@@ -224,10 +225,15 @@ public:
     [[nodiscard]] bool MacroListEnabled() const { return !recording(); }
 
     [[nodiscard]] const EditorActionList& actions() const { return actions_; }
+    // The keyboard's macro memory image of the macro list as Apply would commit it (the current
+    // macro with the actions and the repeat count being edited), with and without the names.
+    [[nodiscard]] macros::ImageSizes MacroImageSizes() const;
     // The texts of one row: key name, state, delay.
     [[nodiscard]] std::string ActionKeyText(std::size_t row) const;
     [[nodiscard]] std::string ActionStateText(std::size_t row) const;
     [[nodiscard]] std::string ActionDelayText(std::size_t row) const;
+    // The title of an action list column: MACRO_KEYS_TISHI, MACRO_ACTION_TISHI, MACRO_DELAY_MS.
+    [[nodiscard]] const std::string& ColumnTitle(int column) const;
     // The key editor's entries (ActionKeyName 0x00..0x69) and the row's entry, -1 for none.
     [[nodiscard]] std::vector<std::string> ActionKeyNames() const;
     [[nodiscard]] int ActionKeyIndex(std::size_t row) const;
@@ -251,6 +257,7 @@ private:
     void StopCapture();
     void StopRecording();
     void SaveCurrentMacro();
+    void WriteEditsInto(macros::MacroRecord& macro) const;
     void LoadMacro(int index);
     [[nodiscard]] std::uint8_t RepeatValue() const;
     [[nodiscard]] keys::ScanCode CapturedFromRecord(const keys::KeyRecord& record) const;

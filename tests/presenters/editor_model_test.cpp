@@ -637,6 +637,24 @@ TEST_F(ActionListTest, EveryExitEndsTheRecordingAndTheGrab) {
     }
 }
 
+TEST_F(ActionListTest, TheMacroMemoryFollowsTheEditsBeforeApply) {
+    const macros::ImageSizes opened = editor.MacroImageSizes();
+    EXPECT_EQ(opened.withNames, macros::MacroImageSizes(StoreMacros()).withNames);
+    editor.ToggleRecord();
+    Tap(KEY_B);
+    editor.ToggleRecord();
+    editor.TypeMacroName("one more");
+    // Two actions more (4 bytes each), five name units more (2 bytes each, names only).
+    const macros::ImageSizes edited = editor.MacroImageSizes();
+    EXPECT_EQ(edited.withoutNames, opened.withoutNames + 2 * 4);
+    EXPECT_EQ(edited.withNames, opened.withNames + 2 * 4 + 5 * 2);
+    // What Apply commits is what was counted.
+    ASSERT_TRUE(editor.Apply());
+    const macros::ImageSizes stored = macros::MacroImageSizes(StoreMacros());
+    EXPECT_EQ(stored.withNames, edited.withNames);
+    EXPECT_EQ(stored.withoutNames, edited.withoutNames);
+}
+
 TEST_F(EditorTest, ClosingEndsCaptureAndDropsTheEdits) {
     SetMacros({StoredMacro(1, u"one", 2)});
     OpenOn(kRecordA);

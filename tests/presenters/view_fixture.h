@@ -121,9 +121,8 @@ public:
     std::vector<text::TextId> questions;
 };
 
-// The view tests never discard unapplied changes: no reload from the keyboard is needed.
-class NoKeyboardReload final : public profiles::KeyboardReload {
-public:
+// Switching's fall-back reload, which the view tests never reach: it reads nothing.
+struct NoKeyboardReload final : profiles::KeyboardReload {
     int ReloadStoreFromKeyboard() override { return 0; }
 };
 
@@ -195,7 +194,7 @@ protected:
     profiles::ActiveProfile active{link.commands(), appState};
     profiles::Assignments assignments{{store, keyboard, active, bank, language, prompter}};
     FakeSwitchHost host{editor};
-    NoKeyboardReload noReload;
+    NoKeyboardReload reload;
     profiles::ProfileSwitching switching;
     lighting::UserColourFiles userColours{files, folder.Path()};
     text::IniDocument mainLayout = text::IniDocument::Parse(MainSkinText());

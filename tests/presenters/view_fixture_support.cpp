@@ -40,7 +40,7 @@ std::string MainSkinText(const std::set<std::string>& omit, bool withTopRow) {
 
 ViewTest::ViewTest()
     : keyboard({keyWidgets, editor, model, bank, settings, [this] { ++applyEnabled; }}),
-      switching({store, active, assignments, host, prompter, language, folder.Path(), noReload}),
+      switching({store, active, assignments, host, prompter, language, folder.Path(), reload}),
       panel({panelWidgets, model, keyboard, assignments, switching, active, userColours, mainLayout,
              0}) {}
 
