@@ -152,7 +152,7 @@ public:
     void ClearUnapplied() override {}
     bool IsEditorOpen() override { return editor_.open; }
     bool ManagerHasUnappliedChanges() override { return false; }
-    void RunApply() override {}
+    int RunApply() override { return 1; }
     bool IsProfileManagerOpen() override { return false; }
     void CheckManagerRow(int) override {}
     void DisableManagerApply() override {}
