@@ -166,6 +166,7 @@ AssignmentEditorDialog::AssignmentEditorDialog(EditorWindowDependencies deps, QW
     repeat_->installEventFilter(this);
     repeatLabel_ = label();
     recordDelay_ = new QCheckBox(this);
+    LightenCheckFrames(*recordDelay_);
     recordDelayLabel_ = label();
     keyPrompt_ = label();
     singlePrompt_ = label();
@@ -173,6 +174,10 @@ AssignmentEditorDialog::AssignmentEditorDialog(EditorWindowDependencies deps, QW
     mediaPrompt_ = label();
     functionPrompt_ = label();
     meter_ = label();
+    meter_->setWordWrap(true);  // both sizes, on two lines where the place is narrow
+    QFont meterFont = meter_->font();
+    meterFont.setPointSize(8);
+    meter_->setFont(meterFont);
 
     actionTable_ = new QTableView(this);
     actionModel_ = new ActionTableModel(model_, actionTable_);

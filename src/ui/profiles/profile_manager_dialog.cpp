@@ -65,6 +65,7 @@ ProfileManagerDialog::ProfileManagerDialog(ProfileWindowDependencies deps, QWidg
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setWordWrap(false);
+    LightenCheckFrames(*list_);
 
     auto button = [this] {
         auto* b = new PictureButton(this);
