@@ -3,7 +3,8 @@
 #
 #   - a folder of src/ includes headers of its own folder and of the layers before it in the
 #     list below, nothing of a layer after it, of a sibling service, or outside src/;
-#   - Qt headers only in src/ui/, in the tools that draw or measure windows and in their tests;
+#   - Qt headers only in src/ui/, in the tools that draw or measure windows, in their tests and
+#     in the widget tests' shared support (tests/support_qt/);
 #   - tools include nothing of src/ui/, except the tools that draw or measure windows.
 #
 # Tests mirror src/ and may include any layer; only the rule on Qt applies to them.
@@ -21,7 +22,7 @@ cd "$root"
 layers=(common text app keys device device/services macros profiles lighting monitor session
         presenters ui)
 # Where Qt may be included.
-qt_places=(src/ui/ tools/skingen/ tools/bench/ tests/ui tests/skingen/ tests/bench/)
+qt_places=(src/ui/ tools/skingen/ tools/bench/ tests/ui tests/support_qt/ tests/skingen/ tests/bench/)
 # The tools that may include src/ui/.
 ui_tools=(tools/skingen/ tools/bench/)
 

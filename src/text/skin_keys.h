@@ -41,6 +41,10 @@ inline constexpr std::array<std::string_view, 4> kCompositeFunctionPictures = {
     "Skins/function_normal.jpg", "Skins/function_over.jpg", "Skins/function_down.jpg",
     "Skins/function_normal.jpg"};
 
+// The main window's two colour-display pictures.
+inline constexpr std::array<std::string_view, 2> kMainColourPictures = {"Skins/main_color0.jpg",
+                                                                        "Skins/main_color1.jpg"};
+
 // ---- Sections -----------------------------------------------------------------------------
 inline constexpr std::string_view kScreenSection = "SCREEN";
 inline constexpr std::string_view kButtonSection = "BUTTONINFO";
@@ -150,6 +154,13 @@ inline constexpr std::string_view kLabelColor = "Color";
 inline constexpr std::string_view kLabelDc = "DC";
 inline constexpr std::string_view kLabelTool = "Tool";
 inline constexpr std::string_view kLabelUsb = "Usb";
+
+// ---- Keys of our own skin, read when present -------------------------------------------------
+// Main.ini: kTopRowKeyFormat above places the buttons D1 to D6.
+// Main.ini and Composite.ini: the place where the program writes the macro memory meter.
+inline constexpr std::string_view MACRO_METER = "MACRO_METER";
+// Composite.ini also places the editor's Apply button under CONTROL2_APPLY, as the other two
+// files do.
 
 // ---- Composite.ini, BUTTONINFO ------------------------------------------------------------
 inline constexpr std::string_view CONTROL_MASK = "CONTROL_MASK";

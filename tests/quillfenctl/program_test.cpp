@@ -17,6 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "text/ini_file.h"
+#include "text/language.h"
+#include "text/skin_layout.h"
+
 extern char** environ;
 
 namespace {
@@ -55,6 +59,15 @@ protected:
                ("quillfenctl-" + std::to_string(::getpid()) + "-" + info->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "home");
+        // A bare install folder: the program without the skin and the language file that lie
+        // beside the built one, so that runs show the built-in mode names and wording.
+        program_ = dir_ / "bin" / "quillfenctl";
+        fs::create_directories(program_.parent_path());
+        std::error_code ec;
+        fs::create_hard_link(QUILLFENCTL_PATH, program_, ec);
+        if (ec) {
+            fs::copy_file(QUILLFENCTL_PATH, program_);
+        }
     }
     void TearDown() override { fs::remove_all(dir_); }
 
@@ -68,7 +81,7 @@ protected:
             "XDG_CONFIG_HOME=" + (dir_ / "config").string(),
             "PATH=/usr/bin:/bin",
         };
-        std::vector<std::string> argv = {QUILLFENCTL_PATH};
+        std::vector<std::string> argv = {program_.string()};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> argp;
         for (auto& a : argv) {
@@ -123,6 +136,7 @@ protected:
     }
 
     fs::path dir_;
+    fs::path program_;  // the program a run starts
 };
 
 // ---- Exit codes ----
@@ -258,6 +272,32 @@ TEST_F(ProgramTest, LightingSetThenShow) {
     // Zones are painted in mode 8 only; a mode the keyboard lacks is refused.
     Expect(2, {"--virtual", "lighting", "zone", "2", "ffffff"});
     Expect(2, {"--virtual", "lighting", "set", "mode=99"});
+}
+
+TEST_F(ProgramTest, TheShippedSkinAndLanguageFileNameModesAndAssignments) {
+    // The built program has the skin and the language file beside it, as an installation has.
+    program_ = QUILLFENCTL_PATH;
+    const fs::path install = program_.parent_path();
+    qf::text::IniDocument layout;
+    qf::text::IniDocument language;
+    if (qf::text::LoadIniFile(install / "Skins" / "Main.ini", layout) != qf::text::kIniLoaded ||
+        qf::text::LoadIniFile(install / "Skins" / "language.ini", language) !=
+            qf::text::kIniLoaded) {
+        GTEST_SKIP() << "no skin beside " << program_;
+    }
+    const int setting = qf::text::LanguageSetting(language);
+    Expect(0, {"--virtual", "lighting", "set", "mode=4"});
+    const auto shown = Expect(0, {"--virtual", "lighting", "show"});
+    const std::string name = qf::text::ModeName(layout, setting, 4);
+    EXPECT_NE(shown.out.find("mode=4 (" + name + ")"), std::string::npos) << shown.out;
+
+    Expect(0, {"--virtual", "assign", "F5", "media:Mute"});
+    Expect(0, {"--virtual", "read", Path("k.fwc").string()});
+    const auto listed = Expect(0, {"show", Path("k.fwc").string()});
+    const std::string section(qf::text::LanguageSectionFor(setting));
+    const std::string set = language.GetString(section, "KEY_PROMPT_SET", "");
+    const std::string media = language.GetString(section, "KEY_PROMPT_MEDIA", "");
+    EXPECT_NE(listed.out.find("F5" + set + media), std::string::npos) << listed.out;
 }
 
 // ---- Profiles and macros ----

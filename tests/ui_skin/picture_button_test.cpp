@@ -138,17 +138,6 @@ TEST_F(PictureButtonTest, TooltipPopsUpAtOnceAndAnEmptyTextIsIgnored) {
     QToolTip::hideText();
 }
 
-TEST_F(PictureButtonTest, DrawCallbackHearsWhetherTheNormalFaceWasDrawn) {
-    std::vector<bool> normal;
-    button_->SetDrawCallback([&](PictureButton&, bool used) { normal.push_back(used); });
-    (void)Render(parent_);
-    button_->SetSelected(true);
-    (void)Render(parent_);
-    ASSERT_EQ(normal.size(), 2u);
-    EXPECT_TRUE(normal[0]);
-    EXPECT_FALSE(normal[1]);
-}
-
 TEST_F(PictureButtonTest, FacesCanBeRearrangedWithoutDecoding) {
     // The keyboard view keeps a clicked key highlighted: the hover face in the normal look.
     QCoreApplication::processEvents();  // the cache lets go of the pictures

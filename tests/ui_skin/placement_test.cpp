@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <memory>
 
 #include "support_qt/test_skin.h"
@@ -137,18 +136,6 @@ TEST_F(Placement, OriginOutsideThePictureIsTransparentNotWrapped) {
     EXPECT_EQ(qAlpha(face.pixel(0, 5)), 0);  // column -1
     EXPECT_EQ(face.pixel(1, 1), kMarker);    // picture (0, 0)
     EXPECT_EQ(face.pixel(2, 2), kNormalFill);
-}
-
-TEST_F(Placement, ReplacementWithAnotherSetCutsTheNewFaces) {
-    // The composite editor re-places CONTROL_MASK with the page's set on every page change.
-    PictureButton mask(dialog_.get());
-    PlaceSkinButton(mask, dialog_->layout(), skin::kButtonSection, skin::CONTROL_OK, MainLooks());
-    skin_.WritePicture("Skins/other.bmp", kPressedFill);
-    const SkinPicture other(cache_, QFile::decodeName(skin_.File("Skins/other.bmp").c_str()));
-    PlaceSkinButton(mask, dialog_->layout(), skin::kButtonSection, skin::CONTROL_OK,
-                    StatePictures::All(other));
-    EXPECT_EQ(mask.faces()[0].pixel(0, 0), kPressedFill);
-    EXPECT_EQ(mask.geometry(), QRect(10, 20, 30, 40));
 }
 
 }  // namespace

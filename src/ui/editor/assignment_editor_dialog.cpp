@@ -55,9 +55,6 @@ EditorPictureSet SetOfPage(EditorPage page) {
     return EditorPictureSet::Key;
 }
 
-// Where our skin writes the macro memory meter.
-constexpr std::string_view kMacroMeterKey = "MACRO_METER";
-
 constexpr std::array<EditorPage, 4> kPages = {EditorPage::SingleKey, EditorPage::Macro,
                                               EditorPage::Media, EditorPage::Function};
 constexpr std::array<std::string_view, 4> kPageKeys = {skin::CONTROL_KEY, skin::CONTROL_MACRO,
@@ -462,7 +459,7 @@ void AssignmentEditorDialog::PlaceControls() {
     place(*macroPrompt_, skin::MARCO_NAME_SETTING);
     place(*mediaPrompt_, skin::MEDIA_SETTING_TISHI);
     place(*functionPrompt_, skin::FUNCTION_KEY_SETTING_TISHI);
-    place(*meter_, kMacroMeterKey);
+    place(*meter_, skin::MACRO_METER);
 
     maskSet_.reset();
     PlaceMask();
