@@ -207,6 +207,9 @@ AssignmentEditorDialog::~AssignmentEditorDialog() {
     // The model ends capture and recording as it goes; the grab must not keep this window.
     model_.Close();
     deps_.grab.SetWindow(nullptr);
+    // The widgets read and call the model (the action table, the delegates, the handlers): they
+    // go while it is still there.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 void AssignmentEditorDialog::Connect() {

@@ -100,6 +100,8 @@ ProfileManagerDialog::ProfileManagerDialog(ProfileWindowDependencies deps, QWidg
 
 ProfileManagerDialog::~ProfileManagerDialog() {
     model_.Close();
+    // The list's handler calls the model: the widgets go while it is still there.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 void ProfileManagerDialog::PlaceControls() {
