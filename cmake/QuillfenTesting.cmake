@@ -10,8 +10,11 @@ function(qf_add_test name)
     # so the labels are joined into one (device:tsan); `ctest -L` takes a regular expression, so
     # `ctest -L tsan` and `ctest -L device` both select it.
     string(JOIN ":" labels ${ARG_LABELS})
+    # The LeakSanitizer suppressions name only system libraries that keep memory until exit
+    # (those Qt loads, for the tests and tools that draw); they change nothing elsewhere.
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         PROPERTIES LABELS "${labels}" TIMEOUT 300)
+                         PROPERTIES LABELS "${labels}" TIMEOUT 300
+                                    ENVIRONMENT "${QF_QT_TEST_LSAN_OPTIONS}")
     # `qf_tsan_tests` builds just the executables the ThreadSanitizer run needs.
     if("tsan" IN_LIST ARG_LABELS)
         if(NOT TARGET qf_tsan_tests)

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 
 namespace qf::lighting {
 

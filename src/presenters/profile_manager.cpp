@@ -124,14 +124,15 @@ void ProfileManagerModel::Delete(std::optional<std::size_t> firstSelectedRow) {
     Changed();
 }
 
-void ProfileManagerModel::Apply() {
+bool ProfileManagerModel::Apply() {
     // The reload below would throw away the main window's edits: ask first, as switching does.
     if (deps_.mainWindow.HasUnappliedChanges()) {
         const bool save =
             deps_.prompter.AskYesNo(text::TextId::PROFILE_SELECT_PROMPT,
                                     deps_.language.Text(text::TextId::PROFILE_SELECT_PROMPT));
-        if (save) {
-            deps_.mainWindow.RunApply();
+        // A failed Apply has told the user why; the reload would lose the edits it kept.
+        if (save && deps_.mainWindow.RunApply() != 1) {
+            return false;
         }
     }
     // Nothing reads these values back; a store that cannot be written loses nothing else.
@@ -151,11 +152,13 @@ void ProfileManagerModel::Apply() {
     applyEnabled_ = false;
     deps_.mainWindow.ClearUnapplied();
     Changed();
+    return true;
 }
 
 void ProfileManagerModel::Ok() {
-    Apply();
-    Close();
+    if (Apply()) {
+        Close();
+    }
 }
 
 void ProfileManagerModel::CheckRow(int profile) {

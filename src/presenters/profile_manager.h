@@ -112,9 +112,10 @@ public:
     // runs its Apply), records the rows in the settings, makes the checked row's on-board
     // profile active (nothing for no row or a row past the third), reloads the store from the
     // keyboard and rebuilds the profile menu. Apply is then disabled here and in the main
-    // window.
-    void Apply();
-    // Apply, then close.
+    // window. When the main window's Apply of a Yes fails, nothing more happens (false): the
+    // main window's edits stay, and so do the rows, unapplied.
+    bool Apply();
+    // Apply, then close; the window stays open when the Apply stopped.
     void Ok();
     void Cancel() { Close(); }
 

@@ -43,8 +43,12 @@ int ProfileSwitching::SwitchProfile(int index) {
                 deps_.prompter.AskYesNo(text::TextId::PROFILE_SELECT_PROMPT,
                                         deps_.language.Text(text::TextId::PROFILE_SELECT_PROMPT));
             if (save) {
-                // Saved and written for the profile that was active before the switch.
-                deps_.host.RunApply();
+                // Saved and written for the profile that was active before the switch. The
+                // window has told the user why an Apply failed; the switch waits for a retry.
+                if (deps_.host.RunApply() != 1) {
+                    asking_ = false;
+                    return 0;
+                }
             } else {
                 DiscardChanges();
             }

@@ -84,8 +84,9 @@ public:
     // The profile manager has changes not yet applied (the main window's own are
     // HasUnappliedChanges).
     [[nodiscard]] virtual bool ManagerHasUnappliedChanges() = 0;
-    // Sends the main window its Apply command (1006) and returns once it has run.
-    virtual void RunApply() = 0;
+    // Sends the main window its Apply command (1006) and returns once it has run: 1 when the
+    // changes are saved and on the keyboard, anything else when the Apply failed.
+    [[nodiscard]] virtual int RunApply() = 0;
     [[nodiscard]] virtual bool IsProfileManagerOpen() = 0;
     // The profile manager's list checks row `profile` only; its Apply is disabled.
     virtual void CheckManagerRow(int profile) = 0;
@@ -127,7 +128,9 @@ public:
     // by reloading the store from the profile cache file, or from the keyboard when that file
     // cannot be loaded (when neither can be had, the changes stay, and so does the window's
     // Apply). Then the keyboard is told the new profile, the assignments are redrawn and the
-    // menu is rebuilt. 1 when switched.
+    // menu is rebuilt. 1 when switched. When the Apply of a Yes fails, nothing is switched (0):
+    // the edits stay and remain unapplied rather than being left behind on a profile the user
+    // no longer looks at.
     int SwitchProfile(int index);
 
     // Reads the active profile and shows the rebuilt menu (ShowProfileMenu).

@@ -180,14 +180,19 @@ ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& pa
     return result;
 }
 
-int ProfileTransfers::ApplyChanges() {
+int ProfileTransfers::ApplyChanges(ApplyReport* report, bool allProfiles) {
+    ApplyReport local;
+    ApplyReport& out = report != nullptr ? *report : local;
+    out = ApplyReport{};
     if (!deps_.window.HasUnappliedChanges()) {
         return 1;
     }
+    out.attempted = true;
+    out.allProfiles = allProfiles;
     auto store = deps_.store.Lock();
-    const int saved = SaveProfileCache(store, CachePath(), deps_.saveOptions);
-    const int downloaded = ApplyStoreToKeyboard(store, false);
-    if (saved == 1 && downloaded == 1) {
+    out.cacheSaved = SaveProfileCache(store, CachePath(), deps_.saveOptions, &out.cacheError);
+    out.download = ApplyStoreToKeyboard(store, allProfiles, &out.downloadReport);
+    if (out.cacheSaved == 1 && out.download == 1) {
         deps_.window.ClearUnapplied();
         return 1;
     }

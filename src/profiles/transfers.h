@@ -45,6 +45,16 @@ struct ImportResult {
     int download = 0;
 };
 
+// What the main window's Apply did, for a window that tells the user what failed.
+struct ApplyReport {
+    bool attempted = false;    // there were unapplied changes, so the Apply ran
+    bool allProfiles = false;  // all three keymaps were written, not the active profile's only
+    int cacheSaved = 1;        // SaveProfileCache's result
+    std::string cacheError;    // why the cache file was not saved
+    int download = 1;          // ApplyStoreToKeyboard's result
+    DownloadReport downloadReport;
+};
+
 class ProfileTransfers final : public KeyboardReload {
 public:
     explicit ProfileTransfers(TransferDependencies deps) : deps_(std::move(deps)) {}
@@ -87,9 +97,10 @@ public:
                                    DownloadReport* report = nullptr);
 
     // The main window's Apply: when it has unapplied changes, saves the cache file and
-    // downloads the active profile; the changes count as applied only when both succeed.
-    // 1 when both succeeded or there was nothing to apply, else 0.
-    int ApplyChanges();
+    // downloads the active profile (all three profiles with `allProfiles`, for an import whose
+    // download failed); the changes count as applied only when both succeed. 1 when both
+    // succeeded or there was nothing to apply, else 0. `report`, when given, says what ran.
+    int ApplyChanges(ApplyReport* report = nullptr, bool allProfiles = false);
 
     // Convenience for the device monitor and the command-line tool.
     [[nodiscard]] int ReadActiveProfile() { return deps_.activeProfile.ReadActiveProfile(); }

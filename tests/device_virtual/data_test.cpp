@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "keys/builtin_keymap.h"
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "device/services/virtual/virtual_constants.h"
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 #include "vkbd_test_support.h"
 
 namespace qf::vkbd::test {

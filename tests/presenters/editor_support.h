@@ -88,11 +88,9 @@ public:
     }
     bool IsEditorOpen() override { return isEditorOpen ? isEditorOpen() : false; }
     bool ManagerHasUnappliedChanges() override { return false; }
-    void RunApply() override {
+    int RunApply() override {
         events.emplace_back("apply");
-        if (onApply) {
-            onApply();
-        }
+        return onApply ? onApply() : 1;
     }
     bool IsProfileManagerOpen() override { return false; }
     void CheckManagerRow(int /*profile*/) override {}
@@ -104,7 +102,7 @@ public:
 
     bool unapplied = false;
     std::function<bool()> isEditorOpen;
-    std::function<void()> onApply;
+    std::function<int()> onApply;
     std::vector<std::string> events;
     profiles::ProfileMenuModel lastMenu;
     int menuShows = 0;

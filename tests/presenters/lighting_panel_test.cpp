@@ -3,7 +3,7 @@
 // restore, the zone colours on the keys and the user mode list.
 #include <gtest/gtest.h>
 
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 #include "lighting/key_zones.h"
 #include "lighting/lighting_files.h"
 #include "presenters/view_fixture.h"

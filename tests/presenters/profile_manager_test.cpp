@@ -47,7 +47,7 @@ protected:
     void SetUp() override {
         KeyboardRig::SetUp();
         SetKeyboardProfile(1);
-        mainWindow.onApply = [this] { (void)transfers.ApplyChanges(); };
+        mainWindow.onApply = [this] { return transfers.ApplyChanges(); };
     }
     // Device info writes the keyboard received since the trace was cleared.
     int DeviceInfoWrites() const {
@@ -231,6 +231,24 @@ TEST_F(ProfileManagerTest, UnappliedEditsOfTheMainWindowAreAskedAbout) {
     mainWindow.events.clear();
     manager.Apply();  // nothing unapplied: no question
     EXPECT_EQ(prompter.questions.size(), 2u);
+}
+
+TEST_F(ProfileManagerTest, AFailedApplyOfTheMainWindowStopsApplyAndOk) {
+    manager.Open();
+    manager.SetChecked(2, true);
+    mainWindow.unapplied = true;
+    prompter.answer = true;
+    mainWindow.onApply = [] { return 0; };  // the main window said what failed
+    keyboard.ClearTrace();
+    EXPECT_FALSE(manager.Apply());
+    manager.Ok();
+    EXPECT_TRUE(manager.IsOpen());
+    EXPECT_TRUE(manager.HasUnappliedChanges());
+    EXPECT_TRUE(mainWindow.unapplied);
+    EXPECT_EQ(std::count(mainWindow.events.begin(), mainWindow.events.end(), "clear"), 0);
+    EXPECT_EQ(DeviceInfoWrites(), 0);
+    EXPECT_EQ(KeyboardProfile(), 1);
+    EXPECT_EQ(Setting(0), "(none)");  // no row recorded
 }
 
 TEST_F(ProfileManagerTest, SwitchingWhileOpenChecksTheRowAndDisablesApply) {

@@ -46,21 +46,34 @@ struct Request {
     friend bool operator==(const Request&, const Request&) = default;
 };
 
+// Records what the presenter shows, and passes it on to `also` when set (real widgets).
 class RecordingKeyboardWidgets final : public KeyboardViewWidgets {
 public:
     void PlaceButton(const ButtonPlacement& placement) override {
         placements[placement.button] = placement;
+        if (also != nullptr) {
+            also->PlaceButton(placement);
+        }
     }
     void ShowButton(ViewButton button, const ButtonLook& look) override {
         shown[button] = look;
         ++shows;
+        if (also != nullptr) {
+            also->ShowButton(button, look);
+        }
     }
-    void ShowArrow(ArrowSide side, const ArrowLook& look) override { arrows[side] = look; }
+    void ShowArrow(ArrowSide side, const ArrowLook& look) override {
+        arrows[side] = look;
+        if (also != nullptr) {
+            also->ShowArrow(side, look);
+        }
+    }
 
     std::map<ViewButton, ButtonPlacement> placements;
     std::map<ViewButton, ButtonLook> shown;
     std::map<ArrowSide, ArrowLook> arrows;
     int shows = 0;
+    KeyboardViewWidgets* also = nullptr;
 };
 
 // The assignment editor: records what it was opened on; `whileOpen` runs as if the user worked
@@ -84,8 +97,14 @@ public:
 
 class RecordingPanelWidgets final : public LightingPanelWidgets {
 public:
-    void ShowPanel(const LightingPanelLook& look) override { shown.push_back(look); }
+    void ShowPanel(const LightingPanelLook& look) override {
+        shown.push_back(look);
+        if (also != nullptr) {
+            also->ShowPanel(look);
+        }
+    }
     std::vector<LightingPanelLook> shown;
+    LightingPanelWidgets* also = nullptr;
 };
 
 // The window bridge's part: the lighting model is built before the keyboard view and reaches it
@@ -133,7 +152,7 @@ public:
     void ClearUnapplied() override {}
     bool IsEditorOpen() override { return editor_.open; }
     bool ManagerHasUnappliedChanges() override { return false; }
-    void RunApply() override {}
+    int RunApply() override { return 1; }
     bool IsProfileManagerOpen() override { return false; }
     void CheckManagerRow(int) override {}
     void DisableManagerApply() override {}

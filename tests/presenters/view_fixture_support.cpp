@@ -4,7 +4,7 @@
 #include <array>
 
 #include "common/bytes.h"
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 #include "lighting/lighting_files.h"
 
 namespace qf::presenters::test {

@@ -55,7 +55,7 @@ ProfileOpsTest::ProfileOpsTest()
 
 void ProfileOpsTest::SetUp() {
     ASSERT_EQ(link.IssueReadRequests(), 1);
-    host.onApply = [this] { (void)transfers.ApplyChanges(); };
+    host.onApply = [this] { return transfers.ApplyChanges(); };
     NoteKeyboardArrival();
     keyboard.ClearTrace();
 }

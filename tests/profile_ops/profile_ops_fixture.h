@@ -93,11 +93,9 @@ public:
     }
     bool IsEditorOpen() override { return editorOpen; }
     bool ManagerHasUnappliedChanges() override { return managerUnapplied; }
-    void RunApply() override {
+    int RunApply() override {
         events.push_back("apply");
-        if (onApply) {
-            onApply();
-        }
+        return onApply ? onApply() : 1;
     }
     bool IsProfileManagerOpen() override { return managerOpen; }
     void CheckManagerRow(int profile) override { checkedRows.push_back(profile); }
@@ -111,7 +109,7 @@ public:
     bool editorOpen = false;
     bool managerUnapplied = false;
     bool managerOpen = false;
-    std::function<void()> onApply;
+    std::function<int()> onApply;
     std::vector<std::string> events;
     std::vector<int> checkedRows;
     ProfileMenuModel menu;

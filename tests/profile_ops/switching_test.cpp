@@ -192,6 +192,31 @@ TEST_F(SwitchingTest, AnsweringYesAppliesToTheOldProfileFirst) {
     EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 1);
 }
 
+TEST_F(SwitchingTest, AFailedApplyOfYesKeepsTheEditsAndDoesNotSwitch) {
+    SetKeyboardProfile(1);
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    (void)store.Lock()->SetBlockRecord(1, kEscRecord, {1, 0, 0, 0, 0});
+    host.unapplied = true;
+    host.events.clear();
+    prompter.answer = [](TextId) { return true; };
+    // The keyboard is gone while the question is on screen: the Apply fails.
+    keyboard.Unplug();
+    keyboard.ClearTrace();
+    EXPECT_EQ(switching.SwitchProfile(2), 0);
+    keyboard.Plug();
+
+    EXPECT_EQ(host.events, (std::vector<std::string>{"apply"}));
+    EXPECT_TRUE(host.unapplied);
+    EXPECT_EQ(InfoWrites(), 0u);
+    EXPECT_EQ(KeyboardProfile(), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(1, kEscRecord).kind, 1);
+    EXPECT_FALSE(switching.asking());
+    // The next request asks again and, with the keyboard back, switches.
+    EXPECT_EQ(switching.SwitchProfile(2), 1);
+    EXPECT_EQ(prompter.questions.size(), 2u);
+    EXPECT_EQ(KeyboardProfile(), 2);
+}
+
 TEST_F(SwitchingTest, ASwitchDuringTheQuestionDoesNotAskAgain) {
     host.unapplied = true;
     int nested = -1;

@@ -487,9 +487,38 @@ TEST_F(TransfersTest, ApplySavesCacheAndDownloadsBeforeClearing) {
 
 TEST_F(TransfersTest, ApplyWithoutCacheFileKeepsChangesUnapplied) {
     host.unapplied = true;
-    EXPECT_EQ(transfers.ApplyChanges(), 0);
+    ApplyReport report;
+    EXPECT_EQ(transfers.ApplyChanges(&report), 0);
     EXPECT_TRUE(host.unapplied);
     EXPECT_FALSE(std::filesystem::exists(CachePath()));
+    // The report tells the two halves apart: the keyboard was written, the cache file not.
+    EXPECT_TRUE(report.attempted);
+    EXPECT_EQ(report.cacheSaved, 0);
+    EXPECT_NE(report.cacheError.find(CachePath().string()), std::string::npos);
+    EXPECT_EQ(report.download, 1);
+    EXPECT_EQ(report.downloadReport.profiles, (std::vector<unsigned>{0}));
+}
+
+TEST_F(TransfersTest, ApplyReportsTheDownloadAndCanWriteEveryProfile) {
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    ApplyReport report;
+    EXPECT_EQ(transfers.ApplyChanges(&report), 1);
+    EXPECT_FALSE(report.attempted);  // nothing to apply
+
+    (void)store.Lock()->SetBlockRecord(2, kEscRecord, {1, 0, 0, 0, 0});
+    host.unapplied = true;
+    keyboard.Unplug();
+    EXPECT_EQ(transfers.ApplyChanges(&report, true), 0);
+    EXPECT_EQ(report.cacheSaved, 1);
+    EXPECT_EQ(report.download, 0);
+    EXPECT_TRUE(host.unapplied);
+
+    keyboard.Plug();
+    EXPECT_EQ(transfers.ApplyChanges(&report, true), 1);
+    EXPECT_TRUE(report.allProfiles);
+    EXPECT_EQ(report.downloadReport.profiles, (std::vector<unsigned>{0, 1, 2}));
+    EXPECT_EQ(KeyboardKeymap(2), WithEntry(Defaults(), kEscPosition, {0, 0, 0}));
+    EXPECT_FALSE(host.unapplied);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 #include "device/commands.h"
 #include "device/result.h"
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 #include "lighting/lighting_model.h"
 #include "robustness/sweep_support.h"
 #include "text/ini_file.h"

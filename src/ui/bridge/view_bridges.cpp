@@ -137,12 +137,9 @@ bool SwitchHostBridge::ManagerHasUnappliedChanges() {
     return Ask(gui_, host_, [](profiles::SwitchHost& h) { return h.ManagerHasUnappliedChanges(); });
 }
 
-void SwitchHostBridge::RunApply() {
+int SwitchHostBridge::RunApply() {
     // The caller waits until the Apply has run.
-    (void)Ask(gui_, host_, [](profiles::SwitchHost& h) {
-        h.RunApply();
-        return true;
-    });
+    return Ask(gui_, host_, [](profiles::SwitchHost& h) { return h.RunApply() == 1; }) ? 1 : 0;
 }
 
 bool SwitchHostBridge::IsProfileManagerOpen() {

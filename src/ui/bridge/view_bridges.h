@@ -94,7 +94,8 @@ public:
     void ClearUnapplied() override;
     [[nodiscard]] bool IsEditorOpen() override;
     [[nodiscard]] bool ManagerHasUnappliedChanges() override;
-    void RunApply() override;
+    // The Apply's result; 0 (not applied) without a bound host or once closing has started.
+    [[nodiscard]] int RunApply() override;
     [[nodiscard]] bool IsProfileManagerOpen() override;
     void CheckManagerRow(int profile) override;
     void DisableManagerApply() override;

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "presenters/editor_placement.h"
+#include "presenters/reports.h"
 #include "text/language_keys.h"
 #include "text/skin_keys.h"
 #include "ui/skin/control_palette.h"
@@ -72,31 +73,6 @@ constexpr std::array<presenters::ActionMove, 4> kMoves = {
 
 std::size_t PageIndex(EditorPage page) {
     return static_cast<std::size_t>(std::find(kPages.begin(), kPages.end(), page) - kPages.begin());
-}
-
-// The macro memory meter: what the macros as edited take of the keyboard's macro memory, with
-// their names and without.
-struct MeterText {
-    QString text;
-    bool namesDropped = false;
-    bool tooLarge = false;
-};
-
-MeterText DescribeMeter(macros::ImageSizes sizes, std::uint32_t capacity) {
-    MeterText meter;
-    if (capacity == 0) {
-        meter.text = QStringLiteral("macro memory: %1 bytes (%2 without names)")
-                         .arg(sizes.withNames)
-                         .arg(sizes.withoutNames);
-        return meter;
-    }
-    meter.namesDropped = sizes.withNames > capacity;
-    meter.tooLarge = sizes.withoutNames > capacity;
-    meter.text = QStringLiteral("macro memory: %1 / %2 bytes (%3 without names)")
-                     .arg(sizes.withNames)
-                     .arg(capacity)
-                     .arg(sizes.withoutNames);
-    return meter;
 }
 
 }  // namespace
@@ -708,9 +684,11 @@ void AssignmentEditorDialog::ShowApply() {
 }
 
 void AssignmentEditorDialog::ShowMeter() {
-    const MeterText meter =
-        DescribeMeter(model_.MacroImageSizes(), deps_.state.macroMemorySize.load());
-    meter_->setText(meter.text);
+    // The same meter as the main window's, for the macros as edited here.
+    const presenters::MacroMeter meter = presenters::DescribeMacroMemory(
+        model_.MacroImageSizes(), deps_.state.macroMemorySize.load());
+    meter_->setText(Q(meter.text));
+    meter_->setToolTip(Q(meter.text));
     const ControlColours colours;
     QPalette palette = meter_->palette();
     palette.setColor(QPalette::WindowText, meter.tooLarge       ? QColor(0xE5, 0x48, 0x4D)

@@ -187,9 +187,16 @@ void KeyboardViewDialog::Bind(presenters::KeyboardViewPresenter& presenter) {
     widgets_.Bind(&presenter);
 }
 
+void KeyboardViewDialog::AddPlacement(std::function<void()> place) {
+    placements_.push_back(std::move(place));
+}
+
 void KeyboardViewDialog::PlaceControls() {
     if (presenter_ != nullptr) {
         presenter_->LayoutKeyButtons(layout());
+    }
+    for (const std::function<void()>& place : placements_) {
+        place();
     }
 }
 

@@ -9,6 +9,7 @@
 //   KeyboardViewDialog dialog(paths.mainSkin.file, pictures, paths.installFolder);
 //   KeyboardViewPresenter presenter({dialog.widgets(), editor, lighting, bank, settings});
 //   dialog.Bind(presenter);            // the buttons are laid out when the dialog is first shown
+//   dialog.AddPlacement([&] { panelWidgets.PlaceControls(); });   // the lighting panel beside
 //   if (dialog.ApplyDialogSkin(&error)) dialog.show();
 //
 // GUI thread only.
@@ -19,8 +20,10 @@
 #include <QPointer>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "presenters/keyboard_view.h"
 #include "ui/skin/picture_button.h"
@@ -94,6 +97,9 @@ public:
     // The presenter that lays the buttons out when the dialog is first shown, and gets their
     // clicks.
     void Bind(presenters::KeyboardViewPresenter& presenter);
+    // Other controls shown on this dialog (the lighting panel's): `place` runs once, after the
+    // buttons are laid out, when the dialog is first shown (add it before that).
+    void AddPlacement(std::function<void()> place);
 
 protected:
     void PlaceControls() override;
@@ -101,6 +107,7 @@ protected:
 private:
     KeyboardViewWidgets widgets_;
     presenters::KeyboardViewPresenter* presenter_ = nullptr;
+    std::vector<std::function<void()>> placements_;
 };
 
 }  // namespace qf::ui

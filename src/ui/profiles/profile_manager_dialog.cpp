@@ -92,8 +92,10 @@ ProfileManagerDialog::ProfileManagerDialog(ProfileWindowDependencies deps, QWidg
             [this] { model_.Delete(FirstSelectedRow()); });
     connect(apply_, &QAbstractButton::clicked, this, [this] { model_.Apply(); });
     connect(ok_, &QAbstractButton::clicked, this, [this] {
-        model_.Ok();
-        accept();
+        // An Apply stopped by the main window's failed Apply keeps the dialog open.
+        if (model_.Apply()) {
+            accept();
+        }
     });
     connect(cancel_, &QAbstractButton::clicked, this, [this] { reject(); });
 }

@@ -4,7 +4,7 @@
 
 #include "device/services/virtual/virtual_constants.h"
 #include "keys/builtin_keymap.h"
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 
 namespace qf::vkbd {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "keys/builtin_keymap.h"
-#include "lighting/default_lighting.h"
+#include "device/factory_lighting.h"
 
 namespace qf::vkbd {
 
