@@ -99,7 +99,7 @@ TEST_F(EditorWindowTest, APageClickShowsItsControlsAndReskinsTheMask) {
     EXPECT_TRUE(dialog->actionTable().isVisible());
     EXPECT_TRUE(dialog->macroList().isVisible());
     EXPECT_TRUE(dialog->macroMeter().isVisible());
-    EXPECT_EQ(dialog->macroMeter().text(), "macro memory: 16 / 4096 bytes (16 without names)");
+    EXPECT_EQ(dialog->macroMeter().text(), "macro memory: 16 / 4096 bytes");
     // No macro yet: nothing to record into.
     EXPECT_FALSE(dialog->recordButton().isEnabled());
     EXPECT_TRUE(dialog->applyButton().isEnabled());  // the page change is an edit
@@ -108,7 +108,7 @@ TEST_F(EditorWindowTest, APageClickShowsItsControlsAndReskinsTheMask) {
     QTest::mouseClick(&dialog->addMacroButton(), Qt::LeftButton);
     EXPECT_EQ(dialog->macroList().count(), 1);
     EXPECT_TRUE(dialog->recordButton().isEnabled());
-    EXPECT_NE(dialog->macroMeter().text(), "macro memory: 16 / 4096 bytes (16 without names)");
+    EXPECT_NE(dialog->macroMeter().text(), "macro memory: 16 / 4096 bytes");
 
     QTest::mouseClick(&dialog->pageButton(EditorPage::Function), Qt::LeftButton);
     EXPECT_EQ(NormalFace(dialog->maskControl()), kFunctionSetFill);

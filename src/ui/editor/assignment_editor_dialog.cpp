@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "presenters/editor_placement.h"
+#include "presenters/reports.h"
 #include "text/language_keys.h"
 #include "text/skin_keys.h"
 #include "ui/skin/control_palette.h"
@@ -74,31 +75,6 @@ std::size_t PageIndex(EditorPage page) {
     return static_cast<std::size_t>(std::find(kPages.begin(), kPages.end(), page) - kPages.begin());
 }
 
-// The macro memory meter: what the macros as edited take of the keyboard's macro memory, with
-// their names and without.
-struct MeterText {
-    QString text;
-    bool namesDropped = false;
-    bool tooLarge = false;
-};
-
-MeterText DescribeMeter(macros::ImageSizes sizes, std::uint32_t capacity) {
-    MeterText meter;
-    if (capacity == 0) {
-        meter.text = QStringLiteral("macro memory: %1 bytes (%2 without names)")
-                         .arg(sizes.withNames)
-                         .arg(sizes.withoutNames);
-        return meter;
-    }
-    meter.namesDropped = sizes.withNames > capacity;
-    meter.tooLarge = sizes.withoutNames > capacity;
-    meter.text = QStringLiteral("macro memory: %1 / %2 bytes (%3 without names)")
-                     .arg(sizes.withNames)
-                     .arg(capacity)
-                     .arg(sizes.withoutNames);
-    return meter;
-}
-
 }  // namespace
 
 AssignmentEditorDialog::AssignmentEditorDialog(EditorWindowDependencies deps, QWidget* parent)
@@ -163,6 +139,7 @@ AssignmentEditorDialog::AssignmentEditorDialog(EditorWindowDependencies deps, QW
     repeat_->installEventFilter(this);
     repeatLabel_ = label();
     recordDelay_ = new QCheckBox(this);
+    LightenCheckFrames(*recordDelay_);
     recordDelayLabel_ = label();
     keyPrompt_ = label();
     singlePrompt_ = label();
@@ -170,6 +147,10 @@ AssignmentEditorDialog::AssignmentEditorDialog(EditorWindowDependencies deps, QW
     mediaPrompt_ = label();
     functionPrompt_ = label();
     meter_ = label();
+    meter_->setWordWrap(true);  // both sizes, on two lines where the place is narrow
+    QFont meterFont = meter_->font();
+    meterFont.setPointSize(8);
+    meter_->setFont(meterFont);
 
     actionTable_ = new QTableView(this);
     actionModel_ = new ActionTableModel(model_, actionTable_);
@@ -202,6 +183,9 @@ AssignmentEditorDialog::~AssignmentEditorDialog() {
     // The model ends capture and recording as it goes; the grab must not keep this window.
     model_.Close();
     deps_.grab.SetWindow(nullptr);
+    // The widgets read and call the model (the action table, the delegates, the handlers): they
+    // go while it is still there.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 void AssignmentEditorDialog::Connect() {
@@ -700,9 +684,11 @@ void AssignmentEditorDialog::ShowApply() {
 }
 
 void AssignmentEditorDialog::ShowMeter() {
-    const MeterText meter =
-        DescribeMeter(model_.MacroImageSizes(), deps_.state.macroMemorySize.load());
-    meter_->setText(meter.text);
+    // The same meter as the main window's, for the macros as edited here.
+    const presenters::MacroMeter meter = presenters::DescribeMacroMemory(
+        model_.MacroImageSizes(), deps_.state.macroMemorySize.load());
+    meter_->setText(Q(meter.text));
+    meter_->setToolTip(Q(meter.text));
     const ControlColours colours;
     QPalette palette = meter_->palette();
     palette.setColor(QPalette::WindowText, meter.tooLarge       ? QColor(0xE5, 0x48, 0x4D)

@@ -65,6 +65,7 @@ ProfileManagerDialog::ProfileManagerDialog(ProfileWindowDependencies deps, QWidg
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setWordWrap(false);
+    LightenCheckFrames(*list_);
 
     auto button = [this] {
         auto* b = new PictureButton(this);
@@ -101,6 +102,8 @@ ProfileManagerDialog::ProfileManagerDialog(ProfileWindowDependencies deps, QWidg
 
 ProfileManagerDialog::~ProfileManagerDialog() {
     model_.Close();
+    // The list's handler calls the model: the widgets go while it is still there.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 void ProfileManagerDialog::PlaceControls() {

@@ -47,4 +47,13 @@ inline void ApplyControlPalette(QWidget& widget, const ControlColours& colours =
     widget.setPalette(palette);
 }
 
+// Check boxes (a check box, or the check column of a list): the style frames their indicators
+// in a shade of the window colour, which would vanish on the dark artwork; a light window colour
+// gives them a visible frame. Their other colours stay.
+inline void LightenCheckFrames(QWidget& widget, const ControlColours& colours = {}) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colours.dimText);
+    widget.setPalette(palette);
+}
+
 }  // namespace qf::ui
