@@ -1,14 +1,37 @@
 #!/usr/bin/env bash
-# Builds the project into build/ and shows quillfenctl at work. With a keyboard attached it only
-# reads from it (info, lighting, its profiles); otherwise it runs a short demonstration on the
-# virtual keyboard, with a fresh keyboard state that is thrown away afterwards.
+# Builds and starts Quillfen with its window open. With a keyboard attached the program works on
+# it; otherwise on the virtual keyboard, whose memory is kept in the user's state folder
+# ($XDG_STATE_HOME/quillfen/virtual-keyboard.state, the same file `quillfenctl --virtual` uses),
+# so that what is set in the window is still there at the next start. A program already
+# running is asked to show its window.
+#
+# Without a display (no DISPLAY or WAYLAND_DISPLAY) it shows quillfenctl at work instead: with
+# a keyboard attached it only reads from it (info, lighting, its profiles); otherwise it runs a
+# short demonstration on a virtual keyboard that is thrown away afterwards.
 #   scripts/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" -j "$(nproc)"
+bash scripts/configure.sh "$build"
 
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    # Only what the program needs: it brings its skin, device services and companion program.
+    cmake --build "$build" -j "$(nproc)" --target quillfen quillfenctl
+    if "$build/bin/quillfenctl" info >/dev/null 2>&1; then
+        echo "A keyboard is attached: starting Quillfen on it."
+        exec "$build/bin/quillfen"
+    fi
+    state_home=${XDG_STATE_HOME:-$HOME/.local/state}
+    mkdir -p "$state_home/quillfen"
+    echo "No keyboard attached: starting Quillfen on the virtual keyboard"
+    echo "(its memory is kept in $state_home/quillfen/virtual-keyboard.state)."
+    QUILLFEN_HIDSERV="$(cd "$build/bin" && pwd)/libHidServVirtual.so" \
+    QUILLFEN_VIRTUAL_STATE="$state_home/quillfen/virtual-keyboard.state" \
+        exec "$build/bin/quillfen"
+fi
+
+echo "No display: showing the command-line tool instead of the window."
+cmake --build "$build" -j "$(nproc)" --target quillfenctl
 ctl="$build/bin/quillfenctl"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

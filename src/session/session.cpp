@@ -1,0 +1,140 @@
+#include "session/session.h"
+
+#include <system_error>
+
+#include "text/safe_file.h"
+
+namespace qf::session {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The language file once, at start: the message texts and the language setting. A missing or
+// unreadable file keeps the built-in wordings.
+int LoadLanguage(const fs::path& file, text::LanguageTable& language) {
+    if (file.empty()) {
+        return 0;
+    }
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        return 0;
+    }
+    text::IniDocument doc;
+    if (text::LoadIniFile(file, doc) != text::kIniLoaded) {
+        return 0;
+    }
+    language.Load(text::TextLoader::MessageTexts, doc);
+    return text::LanguageSetting(doc);
+}
+
+}  // namespace
+
+Session::Session(SessionSource source, SessionWindows windows) : windows_(windows) {
+    if (app::BuildInstallPaths(source.environment.executable, install_) != 1) {
+        // Without a known executable the program still runs; files beside it are not found.
+        install_ = app::InstallPaths{};
+    }
+    app::UserPaths user;
+    if (source.environment.variable && app::BuildUserPaths(source.environment, user) == 1) {
+        user_ = user;
+        std::error_code ec;
+        fs::create_directories(user_->profileFolder, ec);
+        // Temporary files of saves a crash interrupted; a save under way in another process
+        // keeps its own.
+        (void)text::RemoveStaleTempFiles(user_->profileFolder);
+    }
+    languageSetting_ = LoadLanguage(install_.languageFile, language_);
+    if (!install_.mainSkin.file.empty()) {
+        // A missing layout leaves every control at its default place; the window reports it.
+        (void)text::LoadIniFile(install_.mainSkin.file, mainLayout_);
+    }
+    settings_ = std::make_unique<app::Settings>(
+        iniFiles_, user_ ? user_->settingsStoreFile : fs::path());
+
+    link_ = std::make_unique<device::DeviceLink>(source.service, source.timing);
+    active_ = std::make_unique<profiles::ActiveProfile>(link_->commands(), appState_);
+    assignments_ = std::make_unique<profiles::Assignments>(profiles::AssignmentDependencies{
+        store_, windows_.assignmentView, *active_, bank_, language_, windows_.prompter});
+    transfers_ = std::make_unique<profiles::ProfileTransfers>(profiles::TransferDependencies{
+        link_->commands(), store_, defaultKeymap_, appState_, windows_.prompter, language_,
+        ProfileFolder(), *active_, *assignments_, windows_.switchHost});
+    switching_ = std::make_unique<profiles::ProfileSwitching>(profiles::SwitchDependencies{
+        store_, *active_, *assignments_, windows_.switchHost, windows_.prompter, language_,
+        ProfileFolder(), *transfers_});
+    lighting_ = std::make_unique<lighting::LightingModel>(link_->commands(), windows_.lightingView,
+                                                          iniFiles_, UserSettingsFile());
+    userColours_ = std::make_unique<lighting::UserColourFiles>(iniFiles_, install_.installFolder);
+    recorder_ = std::make_unique<macros::MacroRecorder>(
+        source.clock ? source.clock : macros::TickSource(&macros::SteadyTickMs), *settings_,
+        language_, &hooks_);
+
+    keyboardRefresh_ = std::make_unique<monitor::TransfersKeyboardRefresh>(*transfers_);
+    lightingRefresh_ = std::make_unique<monitor::LightingModelRefresh>(*lighting_);
+    currentView_ =
+        std::make_unique<monitor::CurrentProfileView>(windows_.deviceWindowView, *lighting_);
+    handlers_ = std::make_unique<monitor::DeviceWindowHandlers>(monitor::WindowHandlerDependencies{
+        windows_.window, store_, led_, *currentView_, *keyboardRefresh_, lightingRefresh_.get(),
+        std::move(source.trace)});
+    monitor_ = std::make_unique<monitor::DeviceMonitor>(
+        monitor::MonitorDependencies{
+            .link = *link_,
+            .appState = appState_,
+            .window = windows_.window,
+            .ledStatus = led_,
+            .bankView = windows_.bankView,
+            .defaultKeymap = defaultKeymap_,
+            .prompter = windows_.prompter,
+            .language = language_,
+        },
+        source.monitorTiming);
+}
+
+Session::~Session() {
+    StopMonitor();
+    // The members go in reverse order: the monitor and the handlers before the core objects
+    // they call, the link before the service its owner frees after us.
+}
+
+fs::path Session::ProfileFolder() const {
+    return user_ ? user_->profileFolder : fs::path();
+}
+
+fs::path Session::UserSettingsFile() const {
+    return user_ ? user_->userSettingsFile : fs::path();
+}
+
+void Session::SetPanelRefresh(std::function<void()> refresh) {
+    lightingRefresh_->SetPanelRefresh(std::move(refresh));
+}
+
+int Session::IssueReadRequests() {
+    return link_->IssueReadRequests();
+}
+
+std::uint32_t Session::StartMonitor() {
+    if (monitorStarted_) {
+        return appState_.lastDeviceCount.load();
+    }
+    monitorStarted_ = true;
+    return monitor_->Start();
+}
+
+void Session::StopMonitor() {
+    if (monitorStarted_) {
+        monitor_->Stop();
+        monitorStarted_ = false;
+    }
+    link_->SetListener(nullptr);
+}
+
+void Session::FreeStores() {
+    {
+        auto access = store_.Lock();
+        *access = profiles::StoreContents{};
+    }
+    auto staging = store_.staging().Lock();
+    *staging = profiles::StoreContents{};
+}
+
+}  // namespace qf::session

@@ -1,0 +1,273 @@
+// The session over the virtual keyboard, a window thread and temporary install and home folders:
+// what building it reads and touches, the refresh path through the objects it wires, the late
+// bindings, and the stop order.
+#include "session/session.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "app/window_messages.h"
+#include "device/services/virtual/virtual_keyboard.h"
+#include "monitor/fake_window.h"
+#include "text/skin_layout.h"
+#include "text/temp_folder.h"
+
+namespace qf::session {
+namespace {
+
+using monitor::test::FakeWindow;
+using monitor::test::WindowEvent;
+using qf::testing::TempFolder;
+namespace fs = std::filesystem;
+
+class QuietPrompter final : public text::Prompter {
+public:
+    void ShowMessage(text::TextId, std::string_view) override { ++messages; }
+    bool AskYesNo(text::TextId, std::string_view) override { return false; }
+    std::atomic<int> messages{0};
+};
+
+// The views: only what reaches them is counted.
+class CountingViews final : public monitor::BankView,
+                            public profiles::AssignmentView,
+                            public lighting::LightingView,
+                            public monitor::DeviceWindowView {
+public:
+    void ShowBankIndicator(bool) override { ++bankIndicators; }
+    void SetGButtonLabel(std::size_t, std::string_view) override {}
+    void SetKeyButton(std::size_t, bool, const std::string&) override { ++keyButtons; }
+    void SetGButton(std::size_t, bool, const std::string&) override {}
+    void EnableApply() override {}
+    void Redraw() override {}
+    void ClearAllTints() override {}
+    void TintAllKeys(lighting::Rgb) override {}
+    void TintZone(int, std::span<const lighting::KeyButtonId>, lighting::Rgb) override {}
+    void SetGButtonAssigned(std::size_t, bool) override {}
+    void SelectProfileButton(int profile) override { selected = profile; }
+    void CloseEditors() override {}
+
+    std::atomic<int> bankIndicators{0};
+    std::atomic<int> keyButtons{0};
+    std::atomic<int> selected{-2};
+};
+
+class NoHost final : public profiles::SwitchHost {
+public:
+    bool HasUnappliedChanges() override { return false; }
+    void ClearUnapplied() override {}
+    bool IsEditorOpen() override { return false; }
+    bool ManagerHasUnappliedChanges() override { return false; }
+    int RunApply() override { return 1; }
+    bool IsProfileManagerOpen() override { return false; }
+    void CheckManagerRow(int) override {}
+    void DisableManagerApply() override {}
+    void ShowProfileMenu(const profiles::ProfileMenuModel&) override {}
+};
+
+class CountingHooks final : public macros::KeyboardHooks {
+public:
+    bool Install() override {
+        ++installs;
+        return true;
+    }
+    void Remove() override { ++removes; }
+    int installs = 0;
+    int removes = 0;
+};
+
+class EmptyEditor final : public macros::RecordingEditor {
+public:
+    std::size_t ActionCount() const override { return 0; }
+    std::optional<std::size_t> SelectedAction() const override { return std::nullopt; }
+    std::int32_t ActionDelay(std::size_t) const override { return 0; }
+    void SetActionDelay(std::size_t, std::int32_t) override {}
+    void InsertAction(std::size_t, const macros::MacroAction&) override {}
+};
+
+class SessionTest : public ::testing::Test {
+protected:
+    SessionTest() {
+        TempFolder::Write(install / "quillfen", "");
+        TempFolder::Write(install / "Skins" / "language.ini",
+                          "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nKEYBOARD_TRAY_DESC=Tray words\n");
+        TempFolder::Write(install / "Skins" / "Main.ini",
+                          "[SCREEN]\nMain=main_bg.bmp\nLink=https://example.org/kb\n");
+        variables["HOME"] = home.Path().string();
+        variables["XDG_CONFIG_HOME"] = (home / "config").string();
+    }
+
+    ~SessionTest() override {
+        session.reset();
+        window.Close();
+    }
+
+    void Build() {
+        app::Environment env;
+        env.variable = [this](std::string_view name) -> std::optional<std::string> {
+            const auto it = variables.find(std::string(name));
+            if (it == variables.end()) {
+                return std::nullopt;
+            }
+            return it->second;
+        };
+        env.executable = install / "quillfen";
+        SessionSource source{keyboard, env};
+        source.timing = device::TransactionTiming::Scaled(0.05);
+        source.monitorTiming.readyPoll = std::chrono::milliseconds(1);
+        session = std::make_unique<Session>(
+            source, SessionWindows{prompter, window, views, views, views, views, host});
+        window.SetHandlers(
+            [this](std::uint32_t message, std::uint32_t tag) {
+                return monitor::DeviceWindowHandlers::Handles(message)
+                           ? session->handlers().OnMessage(message, tag)
+                           : 1;
+            },
+            [this](std::uint32_t timer) { (void)session->handlers().OnTimer(timer); });
+    }
+
+    void Settle() {
+        keyboard.WaitIdle();
+        session->monitor().WaitIdle();
+        window.RunOnWindowThread([] {});
+        session->monitor().WaitIdle();
+        window.RunOnWindowThread([] {});
+    }
+
+    TempFolder install;
+    TempFolder home;
+    std::map<std::string, std::string> variables;
+    vkbd::VirtualKeyboard keyboard;
+    FakeWindow window;
+    QuietPrompter prompter;
+    CountingViews views;
+    NoHost host;
+    std::unique_ptr<Session> session;
+};
+
+TEST_F(SessionTest, BuildingReadsTheFilesAndTouchesNoKeyboard) {
+    // A save a crashed run left behind, and one of a process still running: only the first goes.
+    const fs::path profileFolder = home / "Documents" / "Quillfen_09A";
+    const fs::path stale = profileFolder / "$Profile0.tmp-999999999-0123abcd";
+    const fs::path live =
+        profileFolder / ("$Profile0.tmp-" + std::to_string(::getpid()) + "-89abcdef");
+    TempFolder::Write(stale, "half");
+    TempFolder::Write(live, "half");
+
+    Build();
+
+    EXPECT_EQ(session->install().installFolder, install.Path());
+    ASSERT_TRUE(session->user().has_value());
+    EXPECT_EQ(session->ProfileFolder(), profileFolder);
+    EXPECT_TRUE(fs::is_directory(profileFolder));
+    EXPECT_EQ(session->UserSettingsFile(), profileFolder / "mrgo.ini");
+    EXPECT_EQ(session->settings().StoreFile(),
+              home / "config" / "Quillfen_Orvanti" / "Quillfen.conf");
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(live));
+
+    // The language file's setting and message texts; the main layout as read at start.
+    EXPECT_EQ(session->languageSetting(), 1);
+    EXPECT_EQ(session->language().Text(text::TextId::KEYBOARD_TRAY_DESC), "Tray words");
+    EXPECT_EQ(text::ReadSkinScreen(session->mainLayout()).link, "https://example.org/kb");
+
+    // Nothing was asked of the keyboard, no thread runs.
+    EXPECT_TRUE(keyboard.Trace().empty());
+    EXPECT_FALSE(session->monitorRunning());
+}
+
+TEST_F(SessionTest, WithoutAHomeFolderTheProgramStillRunsWithoutProfileFiles) {
+    variables.clear();
+    Build();
+    EXPECT_FALSE(session->user().has_value());
+    EXPECT_TRUE(session->ProfileFolder().empty());
+    ASSERT_GE(session->StartMonitor(), 0u);
+    session->StopMonitor();
+}
+
+TEST_F(SessionTest, AnArrivalRunsTheFullRefreshThroughTheWiredObjects) {
+    Build();
+    int panelRefreshes = 0;
+    session->SetPanelRefresh([&] { ++panelRefreshes; });
+    window.SetReady(true);
+
+    EXPECT_EQ(session->StartMonitor(), 1u);
+    ASSERT_TRUE(window.WaitUntil(
+        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
+    Settle();
+
+    // The store was loaded from the keyboard and cached in the profile folder; the lighting
+    // model read the keyboard and asked the panel to follow; the views were filled.
+    EXPECT_TRUE(fs::exists(profiles::ProfileCachePath(session->ProfileFolder(), 0)));
+    EXPECT_TRUE(session->store().Lock()->HasMainBlock());
+    EXPECT_EQ(panelRefreshes, 1);
+    EXPECT_GT(views.keyButtons.load(), 0);
+    EXPECT_EQ(session->appState().lastDeviceCount.load(), 1u);
+    EXPECT_EQ(window.Icons(), std::vector<int>{app::kIconKeyboardPresent});
+
+    // A bank switch on the keyboard reaches the bank view through the monitor.
+    keyboard.PressConsumerCode(monitor::kCodeBankSwitch);
+    Settle();
+    EXPECT_EQ(views.bankIndicators.load(), 1);
+    EXPECT_TRUE(session->bank().BankB());
+}
+
+TEST_F(SessionTest, StoppingEndsTheThreadsAndFreeingEmptiesBothStores) {
+    Build();
+    window.SetReady(true);
+    (void)session->StartMonitor();
+    ASSERT_TRUE(window.WaitUntil(
+        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
+    Settle();
+    {
+        auto staging = session->store().staging().Lock();
+        staging->mainBlock.assign(16, 1);
+    }
+
+    session->StopMonitor();
+    session->StopMonitor();  // a second stop does nothing
+    EXPECT_FALSE(session->monitorRunning());
+    keyboard.PressConsumerCode(monitor::kCodeBankSwitch);
+    keyboard.WaitIdle();
+    EXPECT_EQ(views.bankIndicators.load(), 0);  // nobody listens any more
+
+    session->FreeStores();
+    EXPECT_FALSE(session->store().Lock()->HasMainBlock());
+    EXPECT_TRUE(session->store().staging().Lock()->mainBlock.empty());
+}
+
+TEST_F(SessionTest, TheRecorderUsesTheWindowsHooksOnceBound) {
+    Build();
+    EmptyEditor editor;
+    // Unbound: recording stands, but no keystroke can arrive.
+    EXPECT_EQ(session->recorder().StartRecording(editor), macros::kRecordHooksFailed);
+    session->recorder().StopRecording(editor);
+
+    CountingHooks hooks;
+    session->BindKeyboardHooks(&hooks);
+    EXPECT_EQ(session->recorder().StartRecording(editor), macros::kRecordStarted);
+    session->recorder().StopRecording(editor);
+    EXPECT_EQ(hooks.installs, 1);
+    EXPECT_EQ(hooks.removes, 1);
+    session->BindKeyboardHooks(nullptr);
+}
+
+TEST_F(SessionTest, DestroyingARunningSessionStopsTheMonitorFirst) {
+    Build();
+    window.SetReady(true);
+    (void)session->StartMonitor();
+    keyboard.PressConsumerCode(monitor::kCodeBankSwitch);
+    // No Stop: the destructor joins the threads before the objects they use go (the sanitizer
+    // builds catch a thread that outlives them).
+    session.reset();
+    const int shown = views.bankIndicators.load();
+    keyboard.PressConsumerCode(monitor::kCodeBankSwitch);
+    keyboard.WaitIdle();
+    EXPECT_EQ(views.bankIndicators.load(), shown);
+}
+
+}  // namespace
+}  // namespace qf::session
