@@ -21,6 +21,7 @@
 #include "ui/editor/assignment_editor_dialog.h"
 #include "ui/editor/keyboard_grab.h"
 #include "ui/profiles/profile_manager_dialog.h"
+#include "ui/skin/control_palette.h"
 #include "ui/tray/tray_icon.h"
 
 namespace qf::ui {
@@ -124,6 +125,8 @@ MainWindow::MainWindow(MainWindowParts parts)
       session_(parts.session) {
     const app::InstallPaths& install = session_.install();
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // The plain controls (the effect and user-mode lists, the meter) in the skin's colours.
+    ApplyControlPalette(*this);
     setAttribute(Qt::WA_QuitOnClose, false);
 
     if (parts_.files == nullptr) {
@@ -385,7 +388,11 @@ void MainWindow::SetTexts(const MainWindowTexts& texts) {
 }
 
 void MainWindow::SetApplyEnabled(bool enabled) {
-    buttons_.at(kCtlApply)->setEnabled(enabled);
+    PictureButton& apply = *buttons_.at(kCtlApply);
+    apply.setEnabled(enabled);
+    // A greyed caption says "nothing to apply" as plainly as the greyed face.
+    apply.SetCaptionStyle(true, 9, QStringLiteral("Tahoma"),
+                          enabled ? QColor(Qt::white) : ControlColours{}.offText);
 }
 
 void MainWindow::SetProfileButton(std::string_view caption, std::string_view tooltip) {
