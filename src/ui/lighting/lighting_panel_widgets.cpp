@@ -93,9 +93,7 @@ void StyleLabel(QLabel& label) {
 LightingPanelWidgets::LightingPanelWidgets(SkinnedDialog& host,
                                            const std::filesystem::path& installFolder,
                                            ColourChooser& chooser)
-    : host_(host), installFolder_(installFolder), chooser_(chooser) {
-    Create();
-}
+    : host_(host), installFolder_(installFolder), chooser_(chooser) {}
 
 // The controls call back into this object: they go with it, unless their host took them first.
 LightingPanelWidgets::~LightingPanelWidgets() {
@@ -264,6 +262,13 @@ const QImage& LightingPanelWidgets::Thumb(int number) {
 }
 
 void LightingPanelWidgets::PlaceControls() {
+    // The controls are made here, when the host is first shown: a program that starts into the
+    // notification area makes none of them (nor loads the fonts they need) until then.
+    const bool fresh = !created_;
+    if (fresh) {
+        created_ = true;
+        Create();
+    }
     for (const presenters::PanelControl& control : presenters::PanelControls()) {
         QWidget* widget = ControlOf(control.id);
         if (widget == nullptr) {
@@ -288,6 +293,9 @@ void LightingPanelWidgets::PlaceControls() {
     }
     placed_ = true;
     MoveDirectionControls();
+    if (fresh && shown_) {
+        ShowPanel(look_);  // what the presenter showed before the controls existed
+    }
 }
 
 void LightingPanelWidgets::FitListHeight(QWidget& list, int layoutHeight) {

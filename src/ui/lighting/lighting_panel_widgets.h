@@ -54,8 +54,9 @@ public:
     // Where the user's changes go. Before it is bound they go nowhere.
     void Bind(presenters::LightingPanelPresenter* presenter) { presenter_ = presenter; }
 
-    // Places every control from the host's layout: the panel's controls at their rectangles
-    // (the direction controls at the plain key set's, then moved to the current mode's set),
+    // Makes the controls (the first time: a host that is never shown makes none) and places
+    // every control from the host's layout: the panel's controls at their rectangles (the
+    // direction controls at the plain key set's, then moved to the current mode's set),
     // the report rate buttons (FUNC_REPORT1..4) as picture buttons of the main pictures. The
     // drop-down lists keep their own height when the layout's rectangle is taller (a layout's
     // list rectangle may include the dropped list).
@@ -122,6 +123,7 @@ private:
     presenters::LightingPanelLook look_;
     bool shown_ = false;
     bool placed_ = false;
+    bool created_ = false;
     // Set while the user's edit of the user mode list is with the presenter: the list keeps
     // the text being typed.
     bool editing_ = false;

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMessageBox>
 #include <QUrl>
@@ -23,6 +24,8 @@
 #include "ui/profiles/profile_manager_dialog.h"
 #include "ui/skin/control_palette.h"
 #include "ui/tray/tray_icon.h"
+
+Q_LOGGING_CATEGORY(lcMainWindow, "quillfen.window", QtWarningMsg)
 
 namespace qf::ui {
 
@@ -185,7 +188,9 @@ MainWindow::MainWindow(MainWindowParts parts)
     BuildButtons();
     AddPlacement([this] {
         panelWidgets_->PlaceControls();
+        BuildButtons();
         PlaceWindowControls();
+        ShowControlState();
     });
 
     // The core reaches the windows from here on.
@@ -371,13 +376,37 @@ void MainWindow::SetBusy(bool busy) {
 
 void MainWindow::SetTexts(const MainWindowTexts& texts) {
     setWindowTitle(Q(texts.title));
-    for (const ControlText& caption : texts.captions) {
+    controls_.texts = texts;
+    ShowControlState();
+}
+
+void MainWindow::SetApplyEnabled(bool enabled) {
+    controls_.applyEnabled = enabled;
+    ShowControlState();
+}
+
+void MainWindow::SetProfileButton(std::string_view caption, std::string_view tooltip) {
+    controls_.profileCaption = std::string(caption);
+    controls_.profileTooltip = std::string(tooltip);
+    ShowControlState();
+}
+
+void MainWindow::SelectProfileButton(int profile) {
+    controls_.selectedProfile = profile;
+    ShowControlState();
+}
+
+void MainWindow::ShowControlState() {
+    if (buttons_.empty()) {
+        return;  // the controls are made when the window is first shown
+    }
+    for (const ControlText& caption : controls_.texts.captions) {
         if (PictureButton* button = ButtonOf(caption.controlId)) {
             button->setText(Q(caption.text));
             button->setAccessibleName(Q(caption.text));
         }
     }
-    for (const ControlText& tooltip : texts.tooltips) {
+    for (const ControlText& tooltip : controls_.texts.tooltips) {
         if (PictureButton* button = ButtonOf(tooltip.controlId)) {
             button->SetTooltip(Q(tooltip.text));
             if (button->text().isEmpty()) {
@@ -385,27 +414,24 @@ void MainWindow::SetTexts(const MainWindowTexts& texts) {
             }
         }
     }
-}
-
-void MainWindow::SetApplyEnabled(bool enabled) {
     PictureButton& apply = *buttons_.at(kCtlApply);
-    apply.setEnabled(enabled);
+    apply.setEnabled(controls_.applyEnabled);
     // A greyed caption says "nothing to apply" as plainly as the greyed face.
     apply.SetCaptionStyle(true, 9, QStringLiteral("Tahoma"),
-                          enabled ? QColor(Qt::white) : ControlColours{}.offText);
-}
-
-void MainWindow::SetProfileButton(std::string_view caption, std::string_view tooltip) {
-    PictureButton& button = *buttons_.at(kCtlProfiles);
-    button.setText(Q(caption));
-    button.setAccessibleName(Q(tooltip));
-    button.SetTooltip(Q(tooltip));
-}
-
-void MainWindow::SelectProfileButton(int profile) {
+                          controls_.applyEnabled ? QColor(Qt::white) : ControlColours{}.offText);
+    PictureButton& profiles = *buttons_.at(kCtlProfiles);
+    profiles.setText(Q(controls_.profileCaption));
+    profiles.setAccessibleName(Q(controls_.profileTooltip));
+    profiles.SetTooltip(Q(controls_.profileTooltip));
     for (int p = 0; p < 3; ++p) {
-        buttons_.at(kCtlProfile1 + static_cast<std::uint32_t>(p))->SetSelected(p == profile);
+        buttons_.at(kCtlProfile1 + static_cast<std::uint32_t>(p))
+            ->SetSelected(p == controls_.selectedProfile);
     }
+    const MacroMeter& meter = controls_.meter;
+    meter_->setText(Q(meter.text));
+    meter_->setAccessibleName(Q(meter.text));
+    const char* colour = meter.tooLarge ? "#FF6B5B" : meter.namesDropped ? "#F5C04A" : "#E4E4E4";
+    meter_->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(colour));
 }
 
 void MainWindow::SetGButtonAssigned(std::size_t index, bool assigned) {
@@ -417,10 +443,8 @@ void MainWindow::RedrawKeyButtons() {
 }
 
 void MainWindow::ShowMacroMeter(const MacroMeter& meter) {
-    meter_->setText(Q(meter.text));
-    meter_->setAccessibleName(Q(meter.text));
-    const char* colour = meter.tooLarge ? "#FF6B5B" : meter.namesDropped ? "#F5C04A" : "#E4E4E4";
-    meter_->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(colour));
+    controls_.meter = meter;
+    ShowControlState();
 }
 
 void MainWindow::ShowMenuAtPointer(const std::vector<MenuItem>& items) {
@@ -624,6 +648,7 @@ void MainWindow::ReportNotice(std::string_view text) {
 int MainWindow::OnWindowMessage(std::uint32_t message, std::uint32_t tag) {
     const int result = presenter_->OnMessage(message, tag);
     if (message == app::kMsgInit && presenter_->IsReady()) {
+        qCDebug(lcMainWindow) << "INIT handled: the icon exists, the window is ready";
         // The presence thread may set the icon's picture and post OPEN from now on.
         parts_.bridge.link().SetReady(true);
     }

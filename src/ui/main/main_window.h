@@ -89,7 +89,8 @@ public:
     [[nodiscard]] presenters::LightingPanelPresenter& panel() { return *panel_; }
     [[nodiscard]] LightingPanelWidgets& panelWidgets() { return *panelWidgets_; }
     [[nodiscard]] TrayIcon& tray() { return *tray_; }
-    // The window's own buttons by control id (null for other ids), and the meter.
+    // The window's own buttons by control id (null for other ids, and until the window is
+    // first shown), and the meter.
     [[nodiscard]] PictureButton* ButtonOf(std::uint32_t id) const;
     [[nodiscard]] QLabel& macroMeter() const { return *meter_; }
     [[nodiscard]] bool isToolWindow() const;
@@ -153,6 +154,8 @@ private:
     void EnsureManager();
     void RunEditor(const presenters::EditorOpening& opening, const QRect& nearButton);
     void SetToolWindow(bool tool);
+    // Shows what the presenter set on the window's own controls (once they exist).
+    void ShowControlState();
     bool FilterKey(QKeyEvent* event, bool pressed);
 
     MainWindowParts parts_;
@@ -175,6 +178,15 @@ private:
     std::unique_ptr<ProfileManagerDialog> manager_;
     QPointer<QMessageBox> about_;
 
+    // What the presenter set on the controls; they are made when the window is first shown.
+    struct ControlState {
+        presenters::MainWindowTexts texts;
+        bool applyEnabled = false;
+        std::string profileCaption;
+        std::string profileTooltip;
+        int selectedProfile = -1;
+        presenters::MacroMeter meter;
+    } controls_;
     std::map<std::uint32_t, PictureButton*> buttons_;
     QLabel* meter_ = nullptr;
     std::optional<GuiDispatcher::BusyScope> busy_;

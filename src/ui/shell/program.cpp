@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QMessageBox>
 #include <QProcess>
 #include <chrono>
@@ -133,6 +135,11 @@ void ReportServiceFailure(const std::string& reason) {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
+    QElapsedTimer clock;
+    clock.start();
+    const auto milestone = [&clock](const char* what) {
+        qCDebug(lcShell) << "start-up:" << what << "at" << clock.elapsed() << "ms";
+    };
     const presenters::CommandLine commandLine = presenters::ParseCommandLine(argc, argv);
     const app::Environment environment = app::Environment::FromProcess();
     app::InstallPaths install;
@@ -173,7 +180,9 @@ int RunProgram(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Quillfen_Orvanti"));
     QApplication::setDesktopFileName(QStringLiteral("quillfen"));
 
+    milestone("application");
     StartCompanion(install.companionProgram);
+    milestone("companion program");
 
     std::string serviceError;
     std::unique_ptr<device::DeviceService> service =
@@ -183,6 +192,7 @@ int RunProgram(int argc, char** argv) {
         return 1;
     }
 
+    milestone("device service");
     WindowBridge bridge;
     session::Session session(
         {*service, environment},
@@ -193,6 +203,7 @@ int RunProgram(int argc, char** argv) {
         session.appState().openedOnce.store(1);
     }
 
+    milestone("session");
     InstanceServer server;
     Shell shell(bridge, session, lock, server);
     PictureCache pictures;
@@ -202,6 +213,7 @@ int RunProgram(int argc, char** argv) {
         ExitOnSkinFailure(skinError);
     }
 
+    milestone("main window");
     if (lock.held()) {
         QString error;
         if (!server.Listen(names, &error)) {
@@ -236,6 +248,8 @@ int RunProgram(int argc, char** argv) {
     const std::uint32_t keyboards = session.StartMonitor();
     qCDebug(lcShell) << "device monitor started," << keyboards << "keyboard(s)";
     window.Start();
+    milestone("INIT posted");
+    QTimer::singleShot(0, &window, [&milestone] { milestone("event loop running"); });
     const int code = QApplication::exec();
     qCDebug(lcShell) << "event loop ended with" << code;
     // An event loop ended some other way still stops the device threads before anything goes.
