@@ -237,13 +237,21 @@ TEST_F(ProgramTest, InfoNamesTheModesAndTheStateLastsAcrossRuns) {
     EXPECT_NE(other.out.find("active profile: 0"), std::string::npos);
 }
 
-TEST_F(ProgramTest, TraceOfInfoStartsWithTheDeviceInfoRequest) {
+// The trace starts with a '#' header that says what made it; the reports follow it, the device
+// info request first.
+TEST_F(ProgramTest, TraceOfInfoStartsWithAHeaderThenTheDeviceInfoRequest) {
     const fs::path trace = Path("trace.txt");
-    Expect(0, {"--virtual", "--trace", trace.string(), "info"});
+    const fs::path state = Path("k.state");
+    Expect(0, {"--virtual-state", state.string(), "--trace", trace.string(), "info"});
     const auto lines = SplitLines(ReadText(trace));
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0].rfind("> CTRL 04 2f 00 03 2c", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[1].rfind("< CTRL 04 ", 0), 0u) << lines[1];
+    ASSERT_GE(lines.size(), 3u);
+    const std::regex header(
+        "# quillfenctl [0-9]+\\.[0-9]+\\.[0-9]+; command line: .*quillfenctl --virtual-state .*"
+        "k\\.state --trace .*trace\\.txt info; virtual keyboard \\(state file .*k\\.state\\); "
+        "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z");
+    EXPECT_TRUE(std::regex_match(lines[0], header)) << lines[0];
+    EXPECT_EQ(lines[1].rfind("> CTRL 04 2f 00 03 2c", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind("< CTRL 04 ", 0), 0u) << lines[2];
     const std::regex report("[<>] (CTRL|CONS|LED)( [0-9a-f]{2})+");
     for (const auto& line : lines) {
         EXPECT_TRUE(line.rfind('#', 0) == 0 || std::regex_match(line, report)) << line;
@@ -345,7 +353,7 @@ TEST_F(ProgramTest, ReadShowAssignWriteRoundTrip) {
 
     // Straight on the keyboard: the active profile by default, back to default again.
     Expect(0, {"--virtual", "assign", "A", "default"});
-    Expect(0, {"--virtual", "read", second.string()});
+    Expect(0, {"--virtual", "read", "--force", second.string()});
     shown = Expect(0, {"show", second.string()});
     EXPECT_EQ(shown.out.find("AKeys"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("F5Keys, Set: Media(Mute)"), std::string::npos);
@@ -389,7 +397,7 @@ TEST_F(ProgramTest, MacroAddThenShowAndAssign) {
 
 TEST_F(ProgramTest, RemovingAMacroThatKeysPlayNeedsYes) {
     const fs::path file = Path("remove.fwc");
-    Expect(0, {"macro", "add", "--file", file.string(), "One", "+A", "-A"});
+    Expect(0, {"macro", "add", "--create", "--file", file.string(), "One", "+A", "-A"});
     Expect(0, {"macro", "add", "--file", file.string(), "Two", "+B", "-B"});
     Expect(0, {"assign", "--file", file.string(), "F1", "macro:Two"});
     // stdin is no terminal: the question is answered No and the macro stays.
@@ -409,12 +417,12 @@ TEST_F(ProgramTest, RemovingAMacroThatKeysPlayNeedsYes) {
 
 TEST_F(ProgramTest, MacrosLargerThanTheKeyboardAreRefusedWholesale) {
     const fs::path file = Path("big.fwc");
-    std::vector<std::string> args = {"macro", "add", "--file", file.string(), "Long"};
+    std::vector<std::string> args = {"macro", "add", "--create", "--file", file.string(), "Long"};
     for (int i = 0; i < 600; ++i) {
         args.push_back(i % 2 == 0 ? "+A" : "-A");
     }
     Expect(0, args);
-    args[4] = "Longer";
+    args[5] = "Longer";
     Expect(0, args);
     const fs::path before = Path("before.fwc");
     Expect(0, {"--virtual", "read", before.string()});
