@@ -1,9 +1,10 @@
 // A device service library for the program tests: the virtual keyboard, with one fault placed
 // by the environment so that a run of the built program meets it at a known report.
 //   QFCTL_FAULT_STATE  the keyboard's state file (kept across runs)
-//   QFCTL_FAULT        "KIND@K": the K-th control report written (1-based) gets the fault KIND:
-//                      refuse (the write is refused), status (the keyboard answers 0xFF) or
-//                      silent (no reply). Every send of that report meets it.
+//   QFCTL_FAULT        "KIND@COMMAND:ADDRESS": every control report with that command byte and
+//                      address (decimal) meets the fault KIND: refuse (the write is refused),
+//                      status (the keyboard answers 0xFF) or garble (the reply's data bytes are
+//                      pseudo-random).
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -60,9 +61,11 @@ QF_EXPORT int Init(int) {
     if (const char* fault = std::getenv("QFCTL_FAULT")) {
         const std::string text = fault;
         const auto at = text.find('@');
-        if (at != std::string::npos) {
+        const auto colon = text.find(':', at);
+        if (at != std::string::npos && colon != std::string::npos) {
             s.kind = text.substr(0, at);
-            s.at = static_cast<unsigned>(std::strtoul(text.c_str() + at + 1, nullptr, 10));
+            s.command = static_cast<unsigned>(std::strtoul(text.c_str() + at + 1, nullptr, 10));
+            s.address = static_cast<unsigned>(std::strtoul(text.c_str() + colon + 1, nullptr, 10));
         }
     }
     return 1;
@@ -97,28 +100,17 @@ QF_EXPORT int RequestWriteOne(const QfRequestKey* key, QfNotifyHandler, uint32_t
     const bool control = key->usage_page == qf::device::kControlKey.usage_page &&
                          key->usage == qf::device::kControlKey.usage;
     if (control && data != nullptr && length >= 8) {
-        const std::uint8_t command = data[qf::device::report::kCommand];
-        const auto address = static_cast<std::uint16_t>(data[5] | (data[6] << 8));
-        bool faulty = false;
-        {
-            std::lock_guard lock(s.lock);
-            // A retry is the same report again: it meets the same fault.
-            const bool retry = s.written > 0 && command == s.command && address == s.address;
-            if (!retry) {
-                ++s.written;
-                s.command = command;
-                s.address = address;
-            }
-            faulty = s.at != 0 && s.written == s.at;
-        }
+        const unsigned command = data[qf::device::report::kCommand];
+        const unsigned address = data[5] | (data[6] << 8);
+        const bool faulty = !s.kind.empty() && command == s.command && address == s.address;
         if (faulty && s.kind == "refuse") {
             return 0;
         }
-        if (faulty && s.kind == "silent") {
-            return 1;
-        }
         if (faulty && s.kind == "status") {
             s.keyboard->InjectStatus(qf::device::report::kStatusFailFF, 1);
+        }
+        if (faulty && s.kind == "garble") {
+            s.keyboard->InjectGarbledReply(1);
         }
     }
     return s.keyboard->RequestWriteOne(*key, data, length, unit_id);

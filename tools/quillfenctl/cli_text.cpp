@@ -365,7 +365,7 @@ std::vector<std::string> NearestNames(std::string_view text, const std::vector<s
         }
         const std::size_t distance = EditDistance(wanted, candidate);
         const std::size_t longer = std::max(wanted.size(), candidate.size());
-        if (distance <= std::max<std::size_t>(2, longer / 3) && distance < longer) {
+        if (distance <= std::max<std::size_t>(1, longer / 3) && distance < longer) {
             scored.emplace_back(distance, i);
         }
     }

@@ -88,7 +88,7 @@ std::vector<std::string> FunctionNameList(const keys::KeyTexts& texts);
 
 // Up to `most` names of `names` nearest to `text` by edit distance (ignoring case, blanks and
 // the '-' and '_' between words), nearest first; only names close enough to be a slip of the
-// keyboard: at most a third of the longer name's letters differ (at least 2 may).
+// keyboard: at most a third of the longer name's letters differ (at least one may).
 std::vector<std::string> NearestNames(std::string_view text, const std::vector<std::string>& names,
                                       std::size_t most = 3);
 

@@ -151,14 +151,16 @@ int RunInfo(Session& session, bool json) {
 }
 
 int RunProfile(Session& session, std::optional<int> profile) {
+    if (profile) {
+        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+            return free;
+        }
+    }
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
     profiles::ActiveProfile active(session.commands(), session.appState());
     if (profile) {
-        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
-            return free;
-        }
         const int written = active.WriteActiveProfile(*profile);
         if (written != device::kOk) {
             return session.DeviceFailure("switching the active profile", written);

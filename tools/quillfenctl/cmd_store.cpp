@@ -108,8 +108,8 @@ public:
         (void)session_.TakeFailure();
         if (transfers().ReadKeyboardIntoFile(temporary_, &error) != 1) {
             if (const auto place = session_.TakeFailure()) {
-                return session_.DeviceFailure("reading the keyboard (" + error + ")",
-                                              place->result);
+                return session_.DeviceFailure("reading the keyboard (" + error + ")", place->result,
+                                              place);
             }
             PrintMessage("reading the keyboard failed: " +
                          (error.empty() ? std::string("no reason given") : error));
@@ -414,7 +414,8 @@ PlainFunction DescribeFunction(const keys::KeyRecord& record,
         case keys::KeyKind::Media:
             for (std::uint32_t i = 0; i < texts.media.size(); ++i) {
                 keys::KeyRecord probe = record;
-                if (keys::AssignMedia(probe, i) == 1 && probe == record) {
+                if (keys::AssignMedia(probe, i) == 1 && probe.kind == record.kind &&
+                    probe.value == record.value) {
                     return {"media function " + texts.media[i], quoted("media:" + texts.media[i])};
                 }
             }
@@ -422,7 +423,8 @@ PlainFunction DescribeFunction(const keys::KeyRecord& record,
         case keys::KeyKind::Function:
             for (std::uint32_t i = 0; i < texts.functions.size(); ++i) {
                 keys::KeyRecord probe = record;
-                if (keys::AssignFunction(probe, i) == 1 && probe == record) {
+                if (keys::AssignFunction(probe, i) == 1 && probe.kind == record.kind &&
+                    probe.value == record.value) {
                     return {"keyboard function " + texts.functions[i],
                             quoted("function:" + texts.functions[i])};
                 }
@@ -479,7 +481,8 @@ int RunRead(Session& session, const std::string& path) {
     (void)session.TakeFailure();
     if (store.transfers().ReadKeyboardIntoFile(file, &error) != 1) {
         if (const auto place = session.TakeFailure()) {
-            return session.DeviceFailure("reading the keyboard (" + error + ")", place->result);
+            return session.DeviceFailure("reading the keyboard (" + error + ")", place->result,
+                                         place);
         }
         // Every read went through: what failed is the file.
         PrintMessage("writing \"" + path +

@@ -380,7 +380,7 @@ int Run(int argc, char** argv) {
         return kExitUsage;
     }
     Session session(global);
-    return command(session);
+    return session.Finish(command(session));
 }
 
 }  // namespace

@@ -146,6 +146,7 @@ int Session::LoadService() {
         }
         vkbd::VirtualKeyboardOptions vopts;
         vopts.stateFile = state;
+        virtualStateFile_ = state;
         virtualKeyboard_ = std::make_unique<vkbd::VirtualKeyboard>(vopts);
         return kExitOk;
     }
@@ -232,9 +233,14 @@ std::optional<FailurePlace> Session::TakeFailure() {
 }
 
 int Session::DeviceFailure(std::string_view what, int result) {
+    return DeviceFailure(what, result, TakeFailure());
+}
+
+int Session::DeviceFailure(std::string_view what, int result,
+                           const std::optional<FailurePlace>& place) {
     std::string text = std::string(what) + " failed: device result " + std::to_string(result) +
                        " (" + std::string(device::DescribeResult(result)) + ")";
-    if (const auto place = TakeFailure()) {
+    if (place) {
         text += " at " + place->where;
         if (place->result != result) {
             // The operation reported another code than the report that failed first.
@@ -248,7 +254,21 @@ int Session::DeviceFailure(std::string_view what, int result) {
     return kExitDevice;
 }
 
+int Session::Finish(int code) {
+    if (code != kExitOk || !changesKeyboard_ || !virtualKeyboard_ || virtualStateFile_.empty()) {
+        return code;
+    }
+    if (virtualKeyboard_->SaveState() != 1) {
+        PrintMessage("the virtual keyboard's state file \"" + virtualStateFile_.string() +
+                     "\" cannot be written (is it write-protected, or its folder?): the change "
+                     "is lost when this run ends");
+        return kExitFile;
+    }
+    return code;
+}
+
 int Session::CheckWindowedProgramNotRunning() {
+    changesKeyboard_ = true;
     const char* runtime = std::getenv(std::string(presenters::kRuntimeDirVariable).c_str());
     const presenters::InstanceNames names = presenters::MakeInstanceNames(
         kWindowedProgramName, static_cast<unsigned>(::getuid()),

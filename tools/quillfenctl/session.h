@@ -92,6 +92,8 @@ public:
     // Says that `what` failed with device result `result` and where (the command, profile and
     // chunk of the first report that failed, when one did); kExitDevice.
     int DeviceFailure(std::string_view what, int result);
+    // The same with the place already taken (TakeFailure).
+    int DeviceFailure(std::string_view what, int result, const std::optional<FailurePlace>& place);
     // The first report that failed since the last call (which forgets it), if any.
     std::optional<FailurePlace> TakeFailure();
 
@@ -99,6 +101,11 @@ public:
     // program runs (its store would be out of date and its next Apply would undo the change),
     // unless --force was given. kExitOk, or kExitDevice after saying why.
     [[nodiscard]] int CheckWindowedProgramNotRunning();
+
+    // The end of a run that ended with `code`: after a command that changed the virtual
+    // keyboard, its state file must hold the change, or the change is lost when the run ends.
+    // `code`, or kExitFile after saying that the state file could not be saved.
+    [[nodiscard]] int Finish(int code);
 
 private:
     void LoadTexts();
@@ -114,6 +121,8 @@ private:
     app::AppState appState_;
     keys::DefaultKeymap defaultKeymap_;
 
+    bool changesKeyboard_ = false;  // a writing command runs
+    std::filesystem::path virtualStateFile_;
     std::FILE* traceFile_ = nullptr;
     std::unique_ptr<vkbd::VirtualKeyboard> virtualKeyboard_;
     std::unique_ptr<device::DeviceService> libraryService_;
