@@ -260,14 +260,14 @@ int Run(int argc, char** argv) {
                         "Read the keyboard's keymaps and macro memory back and report the first "
                         "difference");
     assignCmd->add_option("--bank", assign.bank, "Key bank of a G key: A or B (default A)");
-    assignCmd->add_option("KEY", assign.key, "Key name as the key table names it, or G1..G9")
+    assignCmd->add_option("KEY", assign.key, "Key name (quillfenctl list keys), or G1..G9")
         ->required();
     assignCmd->add_option("TARGET", assign.target, "The new function")->required();
     assignCmd->callback([&] { command = [&](Session& s) { return RunAssign(s, assign); }; });
 
     auto* macro = app.add_subcommand("macro",
-                                     "List, add or remove macros, on the keyboard or "
-                                     "in a file (--file)");
+                                     "List, add, change or remove macros, on the "
+                                     "keyboard or in a file (--file)");
     macro->require_subcommand(1);
     StorePlace macroPlace;
     macro->add_option("--file", macroPlace.file, "Work on this profile file instead")
