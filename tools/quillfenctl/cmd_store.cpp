@@ -377,69 +377,6 @@ bool OnKeyboardLayout(Session& session, std::size_t record) {
     return false;
 }
 
-// A key's function in plain words, and the assignment target that gives it back (empty when
-// the command line cannot set it: a program, a text or a stop-macro key).
-struct PlainFunction {
-    std::string words;
-    std::string target;
-};
-
-PlainFunction DescribeFunction(const keys::KeyRecord& record,
-                               const std::vector<macros::MacroRecord>& list,
-                               const keys::KeyTexts& texts) {
-    const auto quoted = [](const std::string& name) {
-        return name.find(' ') != std::string::npos ? "\"" + name + "\"" : name;
-    };
-    switch (static_cast<keys::KeyKind>(record.kind)) {
-        case keys::KeyKind::Default:
-            return {"its default function", "default"};
-        case keys::KeyKind::Disabled:
-            return {"nothing (disabled)", "disable"};
-        case keys::KeyKind::Key: {
-            const std::string name =
-                keys::KeyName(static_cast<keys::ScanCode>(record.value), texts);
-            return {"key " + name, quoted("key:" + name)};
-        }
-        case keys::KeyKind::Macro:
-            for (const macros::MacroRecord& macro : list) {
-                if (macro.id == record.value) {
-                    const std::string name = text::Utf16ToUtf8(macro.NameView());
-                    const int times = macro.repeatCount;
-                    return {"macro \"" + name + "\" (played " + std::to_string(times) +
-                                (times == 1 ? " time)" : " times)"),
-                            quoted("macro:" + name)};
-                }
-            }
-            return {"a macro that is no longer there", ""};
-        case keys::KeyKind::Media:
-            for (std::uint32_t i = 0; i < texts.media.size(); ++i) {
-                keys::KeyRecord probe = record;
-                if (keys::AssignMedia(probe, i) == 1 && probe.kind == record.kind &&
-                    probe.value == record.value) {
-                    return {"media function " + texts.media[i], quoted("media:" + texts.media[i])};
-                }
-            }
-            return {"a media function", ""};
-        case keys::KeyKind::Function:
-            for (std::uint32_t i = 0; i < texts.functions.size(); ++i) {
-                keys::KeyRecord probe = record;
-                if (keys::AssignFunction(probe, i) == 1 && probe.kind == record.kind &&
-                    probe.value == record.value) {
-                    return {"keyboard function " + texts.functions[i],
-                            quoted("function:" + texts.functions[i])};
-                }
-            }
-            return {"a keyboard function", ""};
-        case keys::KeyKind::Program:
-            return {"a program to start", ""};
-        case keys::KeyKind::Text:
-            return {"a text to type", ""};
-        case keys::KeyKind::StopMacro:
-            return {"stop the playing macro", ""};
-    }
-    return {"an unknown function", ""};
-}
-
 // The global options a later command needs to reach the same keyboard.
 std::string KeyboardOptions(const Session& session) {
     const GlobalOptions& o = session.options();

@@ -78,10 +78,10 @@ Session::~Session() {
     // The link withdraws its requests before the service goes; the virtual keyboard saves its
     // state as it goes; the trace is closed last.
     link_.reset();
+    locator_.reset();
     tracing_.reset();
     libraryService_.reset();
     virtualKeyboard_.reset();
-    locator_.reset();
     if (traceFile_ != nullptr) {
         std::fclose(traceFile_);
     }
@@ -248,7 +248,7 @@ int Session::DeviceFailure(std::string_view what, int result,
                     std::string(device::DescribeResult(place->result)) + ")";
         }
     } else {
-        text += "; no report to the keyboard failed: nothing was sent";
+        text += " (no report to the keyboard failed)";
     }
     PrintMessage(text);
     return kExitDevice;

@@ -25,7 +25,19 @@ struct AssignedKey {
     std::uint16_t extra = 0;
     std::uint32_t value = 0;
     std::string caption;  // as the key button shows it
+    std::string does;     // the function in plain words
 };
+
+// A key's function in plain words ("key Ctrl", "nothing (disabled)"), and the assignment
+// target that gives it back (empty when the command line cannot set it: a program, a text or a
+// stop-macro key).
+struct PlainFunction {
+    std::string words;
+    std::string target;
+};
+PlainFunction DescribeFunction(const keys::KeyRecord& record,
+                               const std::vector<macros::MacroRecord>& list,
+                               const keys::KeyTexts& texts);
 
 // The keys of profile `block` whose record is not kind 0: the G keys of bank A, then bank B,
 // then the other keys by record number.
