@@ -441,7 +441,11 @@ TEST_F(ProgramTest, RemovingAMacroThatKeysPlayNeedsYes) {
     EXPECT_NE(shown.out.find("  F1\tmacro \"Two\" (played 1 time)"), std::string::npos)
         << shown.out;
 
-    Expect(0, {"--yes", "macro", "remove", "--file", file.string(), "Two"});
+    const auto removed = Expect(0, {"--yes", "macro", "remove", "--file", file.string(), "Two"});
+    EXPECT_NE(removed.out.find("to add it again: quillfenctl macro add --file " + file.string() +
+                               " --repeat 1 Two +B -B\n"),
+              std::string::npos)
+        << removed.out;
     shown = Expect(0, {"show", file.string()});
     EXPECT_EQ(shown.out.find("  F1\t"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("macros (1)"), std::string::npos);
@@ -688,6 +692,8 @@ TEST_F(ProgramTest, ConfirmationsSayWhatChangedWhereAndHowToUndoIt) {
                                " (a new file) now does keyboard function Copy"),
               std::string::npos)
         << created.out;
+    // A file has nothing to read back.
+    Expect(2, {"assign", "--verify", "--file", file.string(), "F1", "default"});
 }
 
 // ---- Macros: waits, repeat counts, names that do not fit ----
@@ -725,14 +731,17 @@ TEST_F(ProgramTest, RepeatCountsBelongToTheMacro) {
     Expect(0, {"--virtual-state", state, "macro", "add", "Burst", "+A", "-A"});
     Expect(0, {"--virtual-state", state, "assign", "F1", "macro:Burst"});
     const auto x3 = Expect(0, {"--virtual-state", state, "assign", "F2", "macro:Burst x3"});
-    EXPECT_NE(x3.out.find("macro \"Burst\" now plays 3 times (was 1) on every key that plays it"),
+    EXPECT_NE(x3.out.find("macro \"Burst\" now plays 3 times (was 1) on every key that plays it; "
+                          "to undo: quillfenctl --virtual-state " +
+                          state + " macro set --repeat 1 Burst\n"),
               std::string::npos)
         << x3.out;
     const auto set =
         Expect(0, {"--virtual-state", state, "macro", "set", "--repeat", "5", "burst"});
     EXPECT_EQ(set.out,
               "macro \"Burst\" now plays 5 times (was 3) on every key that plays it (2 "
-              "keys)\n");
+              "keys)\nto undo: quillfenctl --virtual-state " +
+                  state + " macro set --repeat 3 Burst\n");
     const auto listed = Expect(0, {"--virtual-state", state, "macro", "list"});
     EXPECT_NE(listed.out.find("Burst  repeat 5"), std::string::npos) << listed.out;
     Expect(2, {"--virtual-state", state, "macro", "set", "--repeat", "0", "Burst"});

@@ -377,17 +377,22 @@ bool OnKeyboardLayout(Session& session, std::size_t record) {
     return false;
 }
 
+// A word as a shell takes it whole: in double quotes when it holds a blank.
+std::string Quoted(const std::string& word) {
+    return word.find(' ') != std::string::npos ? "\"" + word + "\"" : word;
+}
+
 // The global options a later command needs to reach the same keyboard.
 std::string KeyboardOptions(const Session& session) {
     const GlobalOptions& o = session.options();
     if (!o.virtualState.empty()) {
-        return " --virtual-state " + o.virtualState;
+        return " --virtual-state " + Quoted(o.virtualState);
     }
     if (o.useVirtual) {
         return " --virtual";
     }
     if (!o.deviceService.empty()) {
-        return " --device-service " + o.deviceService;
+        return " --device-service " + Quoted(o.deviceService);
     }
     return "";
 }
@@ -529,6 +534,12 @@ int RunAssign(Session& session, const AssignOptions& options) {
             break;  // the id comes from the store
     }
 
+    if (options.verify && !options.place.file.empty()) {
+        PrintMessage(
+            "--verify reads the keyboard back after a write; a change to a file (--file) "
+            "has nothing to read back");
+        return kExitUsage;
+    }
     if (options.place.file.empty()) {
         if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
             return free;
@@ -580,10 +591,16 @@ int RunAssign(Session& session, const AssignOptions& options) {
             macros::MacroRecord& macro = access->macros[static_cast<std::size_t>(index)];
             if (wanted->repeats != 0 && wanted->repeats != macro.repeatCount) {
                 // The count belongs to the macro: every key that plays it plays it so often.
-                repeatNote = "macro \"" + text::Utf16ToUtf8(macro.NameView()) + "\" now plays " +
-                             std::to_string(wanted->repeats) + " times (was " +
-                             std::to_string(int{macro.repeatCount}) +
-                             ") on every key that plays it";
+                const std::string name = text::Utf16ToUtf8(macro.NameView());
+                const std::string was = std::to_string(int{macro.repeatCount});
+                repeatNote =
+                    "macro \"" + name + "\" now plays " + std::to_string(wanted->repeats) +
+                    " times (was " + was + ") on every key that plays it; to undo: quillfenctl" +
+                    (options.place.file.empty() ? KeyboardOptions(session) : std::string()) +
+                    " macro set" +
+                    (options.place.file.empty() ? std::string()
+                                                : " --file " + Quoted(options.place.file)) +
+                    " --repeat " + was + " " + Quoted(name);
                 macro.repeatCount = static_cast<std::uint8_t>(wanted->repeats);
             }
             record.value = macro.id;
@@ -618,7 +635,7 @@ int RunAssign(Session& session, const AssignOptions& options) {
     if (!before.target.empty()) {
         std::string undo = "quillfenctl" + KeyboardOptions(session) + " assign";
         if (!place.onKeyboard()) {
-            undo += " --file " + options.place.file;
+            undo += " --file " + Quoted(options.place.file);
         }
         undo += " --profile " + std::to_string(profile);
         if (target->isGKey) {
@@ -704,7 +721,7 @@ int RunMacroAdd(Session& session, const StorePlace& where, const std::string& na
               << actions->size() << " actions, played " << repeats
               << (repeats == 1 ? " time" : " times") << "); to undo: quillfenctl"
               << (place.onKeyboard() ? KeyboardOptions(session) : std::string()) << " macro remove"
-              << (place.onKeyboard() ? std::string() : " --file " + where.file) << " "
+              << (place.onKeyboard() ? std::string() : " --file " + Quoted(where.file)) << " "
               << (name.find(' ') != std::string::npos ? "\"" + name + "\"" : name) << '\n';
     return kExitOk;
 }
@@ -764,6 +781,12 @@ int RunMacroSet(Session& session, const StorePlace& where, const std::string& na
     std::cout << "macro \"" << macroName << "\" now plays " << repeats
               << (repeats == 1 ? " time" : " times") << " (was " << was << ") on every key that "
               << "plays it (" << keys << (keys == 1 ? " key" : " keys") << ")\n";
+    if (was != repeats) {
+        std::cout << "to undo: quillfenctl"
+                  << (place.onKeyboard() ? KeyboardOptions(session) : std::string()) << " macro set"
+                  << (place.onKeyboard() ? std::string() : " --file " + Quoted(where.file))
+                  << " --repeat " << was << ' ' << Quoted(macroName) << '\n';
+    }
     return kExitOk;
 }
 
@@ -803,12 +826,19 @@ int RunMacroRemove(Session& session, const StorePlace& where, const std::string&
     if (const int saved = place.Save(true); saved != kExitOk) {
         return saved;
     }
-    std::cout << "macro \"" << name << "\" removed";
+    const std::string macroName = text::Utf16ToUtf8(macro.NameView());
+    std::cout << "macro \"" << macroName << "\" removed from "
+              << (place.onKeyboard() ? std::string("the keyboard") : where.file);
     if (!commit.resetRecords.empty()) {
         std::cout << "; " << commit.resetRecords.size() << " key(s) that played it are back to "
                   << "their default function";
     }
     std::cout << '\n';
+    std::cout << "to add it again: quillfenctl"
+              << (place.onKeyboard() ? KeyboardOptions(session) : std::string()) << " macro add"
+              << (place.onKeyboard() ? std::string() : " --file " + Quoted(where.file))
+              << " --repeat " << int{macro.repeatCount} << ' ' << Quoted(macroName) << ' '
+              << FormatMacroSteps(macro, session.keyTexts()) << '\n';
     return kExitOk;
 }
 
