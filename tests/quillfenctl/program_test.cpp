@@ -190,6 +190,15 @@ TEST_F(ProgramTest, UsageErrorsExitWithTwo) {
 TEST_F(ProgramTest, NoDeviceServiceOrNoKeyboardExitWithOne) {
     const auto missing = Expect(1, {"--device-service", Path("missing.so").string(), "info"});
     EXPECT_NE(missing.err.find("missing.so"), std::string::npos) << missing.err;
+    // The trace of a run that found no keyboard still says what made it.
+    const fs::path trace = Path("t.txt");
+    Expect(1, {"--trace", trace.string(), "--device-service", QF_EMPTY_SERVICE_PATH, "info"});
+    const auto lines = SplitLines(ReadText(trace));
+    ASSERT_GE(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("# quillfenctl ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("; device service " + std::string(QF_EMPTY_SERVICE_PATH) + "; "),
+              std::string::npos)
+        << lines[0];
     const auto empty = Expect(1, {"--device-service", QF_EMPTY_SERVICE_PATH, "info"});
     EXPECT_NE(empty.err.find("no keyboard"), std::string::npos) << empty.err;
     Expect(1, {"--device-service", QF_EMPTY_SERVICE_PATH, "read", Path("x.fwc").string()});

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -162,6 +163,27 @@ int Session::LoadService() {
     return kExitOk;
 }
 
+void Session::WriteTraceHeader() {
+    // The first line says what produced the lines below it; readers skip '#' lines. Written
+    // before the device service is loaded, so that a trace of a run that found none has it too.
+    std::string service;
+    if (options_.useVirtual) {
+        service = options_.virtualState.empty()
+                      ? std::string("virtual keyboard (default state file)")
+                      : "virtual keyboard (state file " + options_.virtualState + ")";
+    } else {
+        service = options_.deviceService.empty() ? std::string("default device service")
+                                                 : "device service " + options_.deviceService;
+    }
+    std::string line = "# quillfenctl " + std::string(ProgramVersion()) +
+                       "; command line: " + options_.commandLine + "; " + service + "; " + UtcNow();
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    line += '\n';
+    std::fputs(line.c_str(), traceFile_);
+    std::fflush(traceFile_);
+}
+
 int Session::OpenKeyboard() {
     if (link_) {
         return kExitOk;
@@ -173,6 +195,7 @@ int Session::OpenKeyboard() {
                          "\": " + std::strerror(errno));
             return kExitFile;
         }
+        WriteTraceHeader();
     }
     if (const int loaded = LoadService(); loaded != kExitOk) {
         return loaded;
@@ -181,17 +204,6 @@ int Session::OpenKeyboard() {
                                        ? static_cast<device::DeviceService&>(*virtualKeyboard_)
                                        : *libraryService_;
     tracing_ = std::make_unique<device::TracingService>(inner, traceFile_);
-    // The header says what produced the lines below it: readers skip '#' lines.
-    std::string service = "virtual keyboard";
-    if (virtualKeyboard_) {
-        service += options_.virtualState.empty() ? std::string(" (default state file)")
-                                                 : " (state file " + options_.virtualState + ")";
-    } else {
-        service = options_.deviceService.empty() ? std::string("default device service")
-                                                 : "device service " + options_.deviceService;
-    }
-    tracing_->Comment("quillfenctl " + std::string(ProgramVersion()) +
-                      "; command line: " + options_.commandLine + "; " + service + "; " + UtcNow());
     locator_ = std::make_unique<FailureLocator>(*tracing_);
     link_ = std::make_unique<device::DeviceLink>(*locator_);
     (void)link_->IssueReadRequests();

@@ -109,6 +109,7 @@ public:
 
 private:
     void LoadTexts();
+    void WriteTraceHeader();
     [[nodiscard]] int LoadService();
 
     GlobalOptions options_;
