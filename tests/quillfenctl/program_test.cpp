@@ -267,7 +267,9 @@ TEST_F(ProgramTest, InfoNamesTheModesAndTheStateLastsAcrossRuns) {
     EXPECT_NE(info.out.find("Custom zones"), std::string::npos);
     EXPECT_TRUE(fs::exists(StateFile()));
 
-    Expect(0, {"--virtual", "profile", "2"});
+    const auto switched = Expect(0, {"--virtual", "profile", "2"});
+    EXPECT_EQ(switched.out,
+              "active profile: 2 (was 0); to undo: quillfenctl --virtual profile 0\n");
     const auto now = Expect(0, {"--virtual", "profile"});
     EXPECT_NE(now.out.find("active profile: 2"), std::string::npos) << now.out;
     // Another state file is another keyboard.

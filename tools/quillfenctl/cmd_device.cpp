@@ -11,6 +11,7 @@
 #include "lighting/lighting_model.h"
 #include "lighting/modes.h"
 #include "profiles/switching.h"
+#include "store_view.h"
 #include "text/skin_layout.h"
 
 namespace qf::cli {
@@ -160,7 +161,9 @@ int RunProfile(Session& session, std::optional<int> profile) {
         return open;
     }
     profiles::ActiveProfile active(session.commands(), session.appState());
+    int before = -1;
     if (profile) {
+        before = active.ReadActiveProfile();
         const int written = active.WriteActiveProfile(*profile);
         if (written != device::kOk) {
             return session.DeviceFailure("switching the active profile", written);
@@ -170,7 +173,12 @@ int RunProfile(Session& session, std::optional<int> profile) {
     if (now < 0) {
         return session.DeviceFailure("reading the active profile", DeviceInfoFailure(session));
     }
-    std::cout << "active profile: " << now << '\n';
+    std::cout << "active profile: " << now;
+    if (profile && before >= 0 && before != now) {
+        std::cout << " (was " << before << "); to undo: quillfenctl" << KeyboardOptions(session)
+                  << " profile " << before;
+    }
+    std::cout << '\n';
     return kExitOk;
 }
 

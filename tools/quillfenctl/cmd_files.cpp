@@ -101,6 +101,26 @@ const char* KindName(std::uint16_t kind) {
 
 }  // namespace
 
+// A word as a shell takes it whole: in double quotes when it holds a blank.
+std::string Quoted(const std::string& word) {
+    return word.find(' ') != std::string::npos ? "\"" + word + "\"" : word;
+}
+
+// The global options a later command needs to reach the same keyboard.
+std::string KeyboardOptions(const Session& session) {
+    const GlobalOptions& o = session.options();
+    if (!o.virtualState.empty()) {
+        return " --virtual-state " + Quoted(o.virtualState);
+    }
+    if (o.useVirtual) {
+        return " --virtual";
+    }
+    if (!o.deviceService.empty()) {
+        return " --device-service " + Quoted(o.deviceService);
+    }
+    return "";
+}
+
 PlainFunction DescribeFunction(const keys::KeyRecord& record,
                                const std::vector<macros::MacroRecord>& list,
                                const keys::KeyTexts& texts) {

@@ -48,6 +48,11 @@ std::vector<AssignedKey> AssignedKeys(const profiles::StoreContents& contents, s
 std::string CaptionOf(const profiles::StoreContents& contents, std::size_t block,
                       std::size_t record, Session& session);
 
+// A word as a shell takes it whole: in double quotes when it holds a blank.
+std::string Quoted(const std::string& word);
+// The global options a later command needs to reach the same keyboard (" --virtual", ...).
+std::string KeyboardOptions(const Session& session);
+
 // The index of the macro named `name` (exact, then without regard to case), or -1.
 int FindMacro(const std::vector<macros::MacroRecord>& list, const std::string& name);
 
