@@ -138,11 +138,11 @@ TEST(MediaAndFunctions, NamesFromTheTexts) {
 TEST(MacroSteps, WaitsGoOntoThePreviousAction) {
     std::string error;
     const auto actions =
-        ParseMacroSteps({"+Shift", "+A", "t50", "t25", "-A", "-Shift", "t10"}, error);
+        ParseMacroSteps({"+Shift", "+A", "t50", "t20", "-A", "-Shift", "t10"}, error);
     ASSERT_TRUE(actions) << error;
     ASSERT_EQ(actions->size(), 4u);
     EXPECT_EQ((*actions)[0], (macros::MacroAction{0, 0x02A, macros::kActionPress}));
-    EXPECT_EQ((*actions)[1], (macros::MacroAction{75, 0x01E, macros::kActionPress}));
+    EXPECT_EQ((*actions)[1], (macros::MacroAction{70, 0x01E, macros::kActionPress}));
     EXPECT_EQ((*actions)[2], (macros::MacroAction{0, 0x01E, macros::kActionRelease}));
     EXPECT_EQ((*actions)[3], (macros::MacroAction{10, 0x02A, macros::kActionRelease}));
 }

@@ -1,11 +1,13 @@
 #include "cli_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
 
 #include "keys/catalogues.h"
 #include "keys/key_codes.h"
+#include "macros/macro_image.h"
 
 namespace qf::cli {
 
@@ -284,7 +286,133 @@ std::optional<std::vector<macros::MacroAction>> ParseMacroSteps(
         error = "a macro needs at least one step";
         return std::nullopt;
     }
+    // Rather than change the user's macro quietly, name the waits the keyboard can keep.
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        const std::int32_t given = actions[i].delay;
+        const std::int32_t below = KeptDelayMs(given);
+        if (below == given) {
+            continue;
+        }
+        const std::int32_t above = below + macros::kImageDelayUnitMs;
+        const std::string step =
+            std::string(actions[i].state == macros::kActionRelease ? "-" : "+") +
+            keys::KeyName(actions[i].scan, keys::BuiltinKeyTexts());
+        error = "the wait after step " + step + " (action " + std::to_string(i + 1) + ") is " +
+                std::to_string(given) +
+                " ms, but the keyboard keeps waits in steps of 10 ms: make it " +
+                std::to_string(below) + " ms" + (below == 0 ? " (no wait)" : "") +
+                (above <= macros::kMaxTypedDelayMs ? " or " + std::to_string(above) + " ms"
+                                                   : std::string());
+        return std::nullopt;
+    }
     return actions;
+}
+
+std::vector<std::string> KeyNameList() {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < keys::kKeyTableSize; ++i) {
+        const std::string_view name = keys::kKeyTable[i].name;
+        if (!name.empty() && std::find(out.begin(), out.end(), name) == out.end()) {
+            out.emplace_back(name);
+        }
+    }
+    for (const char* alias : {"Up", "Down", "Left", "Right"}) {
+        if (std::find(out.begin(), out.end(), alias) == out.end()) {
+            out.emplace_back(alias);
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> MediaNameList(const keys::KeyTexts& texts) {
+    return {texts.media.begin(), texts.media.end()};
+}
+
+std::vector<std::string> FunctionNameList(const keys::KeyTexts& texts) {
+    return {texts.functions.begin(), texts.functions.end()};
+}
+
+namespace {
+
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0u : 1u)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
+
+std::vector<std::string> NearestNames(std::string_view text, const std::vector<std::string>& names,
+                                      std::size_t most) {
+    const std::string wanted = Loose(text);
+    std::vector<std::pair<std::size_t, std::size_t>> scored;  // distance, index
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string candidate = Loose(names[i]);
+        if (candidate.empty()) {
+            continue;
+        }
+        const std::size_t distance = EditDistance(wanted, candidate);
+        const std::size_t longer = std::max(wanted.size(), candidate.size());
+        if (distance <= std::max<std::size_t>(1, longer / 3) && distance < longer) {
+            scored.emplace_back(distance, i);
+        }
+    }
+    std::stable_sort(scored.begin(), scored.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<std::string> out;
+    for (const auto& [distance, index] : scored) {
+        if (out.size() >= most) {
+            break;
+        }
+        if (std::find(out.begin(), out.end(), names[index]) == out.end()) {
+            out.push_back(names[index]);
+        }
+    }
+    return out;
+}
+
+std::string DidYouMean(std::string_view text, const std::vector<std::string>& names) {
+    const auto near = NearestNames(text, names);
+    if (near.empty()) {
+        return "";
+    }
+    std::string out = " (did you mean ";
+    for (std::size_t i = 0; i < near.size(); ++i) {
+        if (i > 0) {
+            out += i + 1 == near.size() ? " or " : ", ";
+        }
+        out += "\"" + near[i] + "\"";
+    }
+    return out + "?)";
+}
+
+std::int32_t KeptDelayMs(std::int32_t ms) {
+    const std::int32_t device = macros::DeviceDelayMs(ms);
+    return device / macros::kImageDelayUnitMs * macros::kImageDelayUnitMs;
+}
+
+std::vector<DelayChange> DelayChanges(const macros::MacroRecord& macro) {
+    std::vector<DelayChange> out;
+    for (std::size_t i = 0; i < macro.UsedActions(); ++i) {
+        const std::int32_t given = macro.actions[i].delay;
+        const std::int32_t kept = KeptDelayMs(given);
+        if (kept != given) {
+            out.push_back({i, given, kept});
+        }
+    }
+    return out;
 }
 
 std::string FormatMacroSteps(const macros::MacroRecord& macro, const keys::KeyTexts& texts) {

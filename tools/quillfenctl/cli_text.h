@@ -77,6 +77,38 @@ std::string FormatColour(lighting::Rgb colour);
 // names the modes; "mode N" for other codes.
 std::string BuiltinModeName(int code);
 
+// ---- Names a target accepts, and the nearest ones to a misspelt name ----
+
+// Every key name ParseKeyName accepts by name (the key table's names, once each, then the
+// arrow aliases), in table order.
+std::vector<std::string> KeyNameList();
+// The media and keyboard function names of `texts`, in index order.
+std::vector<std::string> MediaNameList(const keys::KeyTexts& texts);
+std::vector<std::string> FunctionNameList(const keys::KeyTexts& texts);
+
+// Up to `most` names of `names` nearest to `text` by edit distance (ignoring case, blanks and
+// the '-' and '_' between words), nearest first; only names close enough to be a slip of the
+// keyboard: at most a third of the longer name's letters differ (at least one may).
+std::vector<std::string> NearestNames(std::string_view text, const std::vector<std::string>& names,
+                                      std::size_t most = 3);
+
+// " (did you mean A, B or C?)" for the nearest names, or "" when none is near.
+std::string DidYouMean(std::string_view text, const std::vector<std::string>& names);
+
+// ---- Macro waits the keyboard can hold ----
+
+// The keyboard keeps a wait in steps of 10 ms; a wait between two steps is cut down to the step
+// below (5 ms becomes none). The wait the keyboard keeps for `ms` (0..40000).
+std::int32_t KeptDelayMs(std::int32_t ms);
+
+// One action whose wait the keyboard would change.
+struct DelayChange {
+    std::size_t action = 0;  // 0-based position in the action list
+    std::int32_t given = 0;
+    std::int32_t kept = 0;
+};
+std::vector<DelayChange> DelayChanges(const macros::MacroRecord& macro);
+
 // A whole decimal number in [min, max]; nothing for anything else ("3x", "", "-").
 std::optional<int> ParseInt(std::string_view text, int min, int max);
 

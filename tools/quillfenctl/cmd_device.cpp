@@ -1,6 +1,7 @@
 // The commands that talk to the keyboard only: info, profile and lighting.
 #include <algorithm>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <system_error>
 
 #include "cli_text.h"
@@ -10,6 +11,8 @@
 #include "lighting/lighting_model.h"
 #include "lighting/modes.h"
 #include "profiles/switching.h"
+#include "store_view.h"
+#include "text/skin_layout.h"
 
 namespace qf::cli {
 
@@ -105,13 +108,31 @@ int CheckWrite(Session& session, std::string_view what, int result) {
 
 }  // namespace
 
-int RunInfo(Session& session) {
+int RunInfo(Session& session, bool json) {
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
     device::DeviceInfoBlock info;
     if (const int read = session.commands().ReadDeviceInfo(info); read != device::kOk) {
         return session.DeviceFailure("reading the device info", read);
+    }
+    if (json) {
+        std::array<std::uint8_t, lighting::kModeListSize> modeBytes{};
+        std::copy_n(info.bytes.begin() + lighting::kModeListOffset, modeBytes.size(),
+                    modeBytes.begin());
+        const auto entries = lighting::BuildModeList(modeBytes);
+        const ModeNames names = NamesOfModes(session, entries);
+        nlohmann::json doc;
+        doc["attached"] = true;
+        doc["activeProfile"] = info.activeProfile();
+        doc["macroMemoryBytes"] = info.macroMemoryBytes();
+        doc["modeNames"] = names.source;
+        doc["modes"] = nlohmann::json::array();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            doc["modes"].push_back({{"code", entries[i].code}, {"name", names.names[i]}});
+        }
+        std::cout << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        return kExitOk;
     }
     std::cout << "keyboard: attached\n";
     std::cout << "active profile: " << int{info.activeProfile()} << '\n';
@@ -131,11 +152,18 @@ int RunInfo(Session& session) {
 }
 
 int RunProfile(Session& session, std::optional<int> profile) {
+    if (profile) {
+        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+            return free;
+        }
+    }
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
     profiles::ActiveProfile active(session.commands(), session.appState());
+    int before = -1;
     if (profile) {
+        before = active.ReadActiveProfile();
         const int written = active.WriteActiveProfile(*profile);
         if (written != device::kOk) {
             return session.DeviceFailure("switching the active profile", written);
@@ -145,7 +173,12 @@ int RunProfile(Session& session, std::optional<int> profile) {
     if (now < 0) {
         return session.DeviceFailure("reading the active profile", DeviceInfoFailure(session));
     }
-    std::cout << "active profile: " << now << '\n';
+    std::cout << "active profile: " << now;
+    if (profile && before >= 0 && before != now) {
+        std::cout << " (was " << before << "); to undo: quillfenctl" << KeyboardOptions(session)
+                  << " profile " << before;
+    }
+    std::cout << '\n';
     return kExitOk;
 }
 
@@ -208,9 +241,10 @@ int RunLightingSet(Session& session, std::optional<int> profile,
         const auto known = std::find_if(kNames.begin(), kNames.end(),
                                         [&](std::string_view k) { return SameName(k, name); });
         if (known == kNames.end()) {
-            PrintMessage("unknown lighting setting \"" + name +
-                         "\" (mode, brightness, speed, direction, colour, multicolour, rate, "
-                         "choice)");
+            PrintMessage("unknown lighting setting \"" + name + "\"" +
+                         DidYouMean(name, {kNames.begin(), kNames.end()}) +
+                         "; the settings are mode, brightness, speed, direction, colour, "
+                         "multicolour, rate, choice");
             return kExitUsage;
         }
         parsed.push_back({std::string(*known), word.substr(eq + 1)});
@@ -242,6 +276,9 @@ int RunLightingSet(Session& session, std::optional<int> profile,
         }
     }
 
+    if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+        return free;
+    }
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
@@ -269,8 +306,9 @@ int RunLightingSet(Session& session, std::optional<int> profile,
                 }
             }
             if (!code || !model.state().OffersMode(*code)) {
-                PrintMessage("the keyboard offers no lighting mode \"" + s.value +
-                             "\" (see quillfenctl info)");
+                PrintMessage("the keyboard offers no lighting mode \"" + s.value + "\"" +
+                             DidYouMean(s.value, names.names) +
+                             "; quillfenctl list modes names them all");
                 return kExitUsage;
             }
             exitCode = CheckWrite(session, "writing the lighting mode", model.SelectMode(*code));
@@ -308,6 +346,44 @@ int RunLightingSet(Session& session, std::optional<int> profile,
     return kExitOk;
 }
 
+int RunList(Session& session, const std::string& what) {
+    std::vector<std::string> names;
+    if (SameName(what, "keys")) {
+        names = KeyNameList();
+        names.insert(names.begin(), {"G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9"});
+    } else if (SameName(what, "media")) {
+        names = MediaNameList(session.keyTexts());
+    } else if (SameName(what, "functions")) {
+        names = FunctionNameList(session.keyTexts());
+    } else if (SameName(what, "modes")) {
+        // Every mode code the tool knows, by the skin's names when the skin is installed; the
+        // keyboard offers some of them (quillfenctl info lists which).
+        std::vector<lighting::ModeEntry> entries;
+        for (int code = 1; code <= 18; ++code) {
+            lighting::ModeEntry entry{};
+            entry.position = code - 1;
+            entry.code = static_cast<std::uint8_t>(code);
+            entries.push_back(entry);
+        }
+        const ModeNames modes = NamesOfModes(session, entries);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            std::cout << int{entries[i].code} << '\t' << modes.names[i] << '\n';
+        }
+        return kExitOk;
+    } else {
+        const std::vector<std::string> kinds = {"keys", "media", "functions", "modes"};
+        PrintMessage("nothing called \"" + what + "\" to list" + DidYouMean(what, kinds) +
+                     "; give keys, media, functions or modes");
+        return kExitUsage;
+    }
+    for (const std::string& name : names) {
+        if (!name.empty()) {
+            std::cout << name << '\n';
+        }
+    }
+    return kExitOk;
+}
+
 int RunLightingZone(Session& session, std::optional<int> profile, int zone,
                     const std::string& colourText) {
     const auto colour = ParseColour(colourText);
@@ -318,6 +394,9 @@ int RunLightingZone(Session& session, std::optional<int> profile, int zone,
     if (zone < lighting::kFirstZone || zone > lighting::kLastZone) {
         PrintMessage("zone " + std::to_string(zone) + " does not exist (1..6)");
         return kExitUsage;
+    }
+    if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+        return free;
     }
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;

@@ -7,6 +7,7 @@
 
 #include "cli_text.h"
 #include "commands.h"
+#include "keys/catalogues.h"
 #include "profiles/assignments.h"
 #include "profiles/profile_store.h"
 #include "store_view.h"
@@ -100,6 +101,82 @@ const char* KindName(std::uint16_t kind) {
 
 }  // namespace
 
+// A word as a shell takes it whole: in double quotes when it holds a blank.
+std::string Quoted(const std::string& word) {
+    return word.find(' ') != std::string::npos ? "\"" + word + "\"" : word;
+}
+
+// The global options a later command needs to reach the same keyboard.
+std::string KeyboardOptions(const Session& session) {
+    const GlobalOptions& o = session.options();
+    if (!o.virtualState.empty()) {
+        return " --virtual-state " + Quoted(o.virtualState);
+    }
+    if (o.useVirtual) {
+        return " --virtual";
+    }
+    if (!o.deviceService.empty()) {
+        return " --device-service " + Quoted(o.deviceService);
+    }
+    return "";
+}
+
+PlainFunction DescribeFunction(const keys::KeyRecord& record,
+                               const std::vector<macros::MacroRecord>& list,
+                               const keys::KeyTexts& texts) {
+    const auto quoted = [](const std::string& name) {
+        return name.find(' ') != std::string::npos ? "\"" + name + "\"" : name;
+    };
+    switch (static_cast<keys::KeyKind>(record.kind)) {
+        case keys::KeyKind::Default:
+            return {"its default function", "default"};
+        case keys::KeyKind::Disabled:
+            return {"nothing (disabled)", "disable"};
+        case keys::KeyKind::Key: {
+            const std::string name =
+                keys::KeyName(static_cast<keys::ScanCode>(record.value), texts);
+            return {"key " + name, quoted("key:" + name)};
+        }
+        case keys::KeyKind::Macro:
+            for (const macros::MacroRecord& macro : list) {
+                if (macro.id == record.value) {
+                    const std::string name = text::Utf16ToUtf8(macro.NameView());
+                    const int times = macro.repeatCount;
+                    return {"macro \"" + name + "\" (played " + std::to_string(times) +
+                                (times == 1 ? " time)" : " times)"),
+                            quoted("macro:" + name)};
+                }
+            }
+            return {"a macro that is no longer there", ""};
+        case keys::KeyKind::Media:
+            for (std::uint32_t i = 0; i < texts.media.size(); ++i) {
+                keys::KeyRecord probe = record;
+                if (keys::AssignMedia(probe, i) == 1 && probe.kind == record.kind &&
+                    probe.value == record.value) {
+                    return {"media function " + texts.media[i], quoted("media:" + texts.media[i])};
+                }
+            }
+            return {"a media function", ""};
+        case keys::KeyKind::Function:
+            for (std::uint32_t i = 0; i < texts.functions.size(); ++i) {
+                keys::KeyRecord probe = record;
+                if (keys::AssignFunction(probe, i) == 1 && probe.kind == record.kind &&
+                    probe.value == record.value) {
+                    return {"keyboard function " + texts.functions[i],
+                            quoted("function:" + texts.functions[i])};
+                }
+            }
+            return {"a keyboard function", ""};
+        case keys::KeyKind::Program:
+            return {"a program to start", ""};
+        case keys::KeyKind::Text:
+            return {"a text to type", ""};
+        case keys::KeyKind::StopMacro:
+            return {"stop the playing macro", ""};
+    }
+    return {"an unknown function", ""};
+}
+
 std::string CaptionOf(const profiles::StoreContents& contents, std::size_t block,
                       std::size_t record, Session& session) {
     const profiles::CaptionTexts texts = CaptionTextsFor(session);
@@ -130,6 +207,7 @@ std::vector<AssignedKey> AssignedKeys(const profiles::StoreContents& contents, s
         key.extra = value.extra;
         key.value = value.value;
         key.caption = CaptionOf(contents, block, record, session);
+        key.does = DescribeFunction(value, contents.macros, session.keyTexts()).words;
         out.push_back(std::move(key));
     };
     for (std::size_t r = keys::kFirstGRecord; r <= keys::kLastGRecord; ++r) {
@@ -195,7 +273,8 @@ int RunShow(Session& session, const std::string& path, bool json) {
                                     {"kindCode", key.kind},
                                     {"extra", key.extra},
                                     {"value", key.value},
-                                    {"caption", key.caption}});
+                                    {"caption", key.caption},
+                                    {"does", key.does}});
             }
             doc["profiles"].push_back({{"profile", block}, {"keys", keysJson}});
         }
@@ -223,7 +302,7 @@ int RunShow(Session& session, const std::string& path, bool json) {
         const auto assigned = AssignedKeys(contents, block, session);
         std::cout << "profile " << block << " (" << assigned.size() << " assigned):\n";
         for (const AssignedKey& key : assigned) {
-            std::cout << "  " << key.key << "\t" << key.caption << '\n';
+            std::cout << "  " << key.key << "\t" << key.does << '\n';
         }
     }
     std::cout << DescribeMacros(contents.macros, session.keyTexts());

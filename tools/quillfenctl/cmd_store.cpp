@@ -18,6 +18,7 @@
 #include "text/language_keys.h"
 #include "text/safe_file.h"
 #include "text/utf.h"
+#include "verify.h"
 
 namespace qf::cli {
 
@@ -72,11 +73,25 @@ public:
     profiles::Assignments& assignments() { return assignments_; }
     int activeProfile() const { return activeProfile_; }
 
-    // Fills the store from the keyboard or the file. kExitOk or the exit code.
-    int Load(bool allowMissingFile) {
+    void SetVerify(bool verify) { verify_ = verify; }
+    bool created() const { return created_; }
+
+    // Fills the store from the keyboard or the file. A file that does not exist is made new
+    // when `mayCreate` and --create (or the user's Yes) allow it. kExitOk or the exit code.
+    int Load(bool mayCreate) {
         if (!onKeyboard()) {
+            std::error_code ec;
+            const bool missing = !fs::exists(place_.file, ec) && !ec;
+            if (missing && mayCreate && !place_.create &&
+                !session_.prompter().Ask("\"" + place_.file +
+                                         "\" does not exist: make a new profile file?")) {
+                PrintMessage("nothing changed: \"" + place_.file +
+                             "\" does not exist (check its name, or give --create to make it)");
+                return kExitUsage;
+            }
+            created_ = missing && mayCreate;
             profiles::StoreContents contents;
-            if (const int read = ReadProfileForCli(place_.file, contents, allowMissingFile);
+            if (const int read = ReadProfileForCli(place_.file, contents, created_);
                 read != kExitOk) {
                 return read;
             }
@@ -90,10 +105,15 @@ public:
         temporary_ = fs::temp_directory_path() /
                      ("quillfenctl-" + std::to_string(::getpid()) + "-keyboard.fwc");
         std::string error;
+        (void)session_.TakeFailure();
         if (transfers().ReadKeyboardIntoFile(temporary_, &error) != 1) {
+            if (const auto place = session_.TakeFailure()) {
+                return session_.DeviceFailure("reading the keyboard (" + error + ")", place->result,
+                                              place);
+            }
             PrintMessage("reading the keyboard failed: " +
                          (error.empty() ? std::string("no reason given") : error));
-            return kExitDevice;
+            return kExitFile;
         }
         profiles::LoadReport report;
         if (profiles::LoadProfileFile(store_, temporary_, &report) != 1) {
@@ -114,6 +134,11 @@ public:
             return session_.DeviceFailure("reading the device info", read);
         }
         activeProfile_ = info.activeProfile();
+        if (activeProfile_ >= profiles::kOnBoardProfiles) {
+            PrintMessage("the keyboard reports active profile " + std::to_string(activeProfile_) +
+                         ", which it does not have");
+            return kExitDevice;
+        }
         session_.appState().activeProfile.store(activeProfile_);
         session_.appState().macroMemorySize.store(info.macroMemoryBytes());
         session_.ReadDefaultKeymap();
@@ -138,11 +163,16 @@ public:
         {
             auto access = store_.Lock();
             total = ImageBytes(access->macros);
+            if (const int ready = BeforeDownload(access->macros); ready != kExitOk) {
+                return ready;
+            }
         }
         profiles::DownloadReport report;
         int result = 0;
+        SentImage sent;
         {
-            const WatchedWrites watch(session_, total);
+            const WatchedWrites watch(session_, total, sent);
+            (void)session_.TakeFailure();
             result = transfers().ApplyStoreToKeyboard(allProfiles, &report);
         }
         if (result != 1) {
@@ -153,7 +183,7 @@ public:
         if (!session_.ProfileFolder().empty()) {
             (void)profiles::SaveProfileCache(store_, transfers().CachePath());
         }
-        return kExitOk;
+        return AfterDownload(sent);
     }
 
     // The main window's import of the profile file `path`, whose macros are `macros`: the file
@@ -161,10 +191,15 @@ public:
     // kExitOk or the exit code.
     int Import(const std::string& path, const std::vector<macros::MacroRecord>& macros) {
         const std::uint32_t total = ImageBytes(macros);
+        if (const int ready = BeforeDownload(macros); ready != kExitOk) {
+            return ready;
+        }
         profiles::DownloadReport report;
         profiles::ImportResult imported;
+        SentImage sent;
         {
-            const WatchedWrites watch(session_, total);
+            const WatchedWrites watch(session_, total, sent);
+            (void)session_.TakeFailure();
             imported = transfers().ImportProfileFile(path, &report);
         }
         if (imported.result != 1) {
@@ -173,7 +208,7 @@ public:
         if (imported.download != 1) {
             return DownloadFailure(report, imported.download, total);
         }
-        return kExitOk;
+        return AfterDownload(sent);
     }
 
     profiles::ProfileTransfers& transfers() {
@@ -188,6 +223,62 @@ public:
     }
 
 private:
+    // Before the macros go to the keyboard: says which waits the keyboard keeps shorter, and
+    // asks before the macros go without their names. kExitOk, or kExitUsage when declined.
+    int BeforeDownload(const std::vector<macros::MacroRecord>& macros) {
+        for (const macros::MacroRecord& macro : macros) {
+            for (const DelayChange& change : DelayChanges(macro)) {
+                const macros::MacroAction& action = macro.actions[change.action];
+                PrintMessage("macro \"" + text::Utf16ToUtf8(macro.NameView()) +
+                             "\": the wait after action " + std::to_string(change.action + 1) +
+                             " (" + (action.state == macros::kActionRelease ? "-" : "+") +
+                             keys::KeyName(action.scan, session_.keyTexts()) + ") is " +
+                             std::to_string(change.given) + " ms; the keyboard keeps " +
+                             std::to_string(change.kept) +
+                             " ms (it keeps waits in steps of 10 ms)");
+            }
+        }
+        const macros::ImageSizes sizes = macros::MacroImageSizes(macros);
+        const std::uint32_t capacity = session_.appState().macroMemorySize.load();
+        if (capacity == 0 || sizes.withNames <= capacity || sizes.withoutNames > capacity) {
+            return kExitOk;  // they fit with names, or not at all (the download says so)
+        }
+        const std::string question =
+            "the macros with their names need " + std::to_string(sizes.withNames) +
+            " bytes of macro memory; the keyboard has " + std::to_string(capacity) + " (" +
+            std::to_string(sizes.withNames - capacity) +
+            " bytes missing). Without their names they take " + std::to_string(sizes.withoutNames) +
+            " bytes, and the keyboard then shows them as Macro1, Macro2 and so on. Write them "
+            "without their names?";
+        if (!session_.prompter().Ask(question)) {
+            PrintMessage(
+                "nothing was written to the keyboard (remove or shorten a macro, or "
+                "answer yes: --yes)");
+            return kExitUsage;
+        }
+        return kExitOk;
+    }
+
+    // After a download: the read-back when --verify asks for it. kExitOk or kExitDevice.
+    int AfterDownload(const SentImage& sent) {
+        if (!verify_) {
+            return kExitOk;
+        }
+        const VerifyResult checked = VerifyWritten(session_.commands(), sent);
+        if (checked.deviceResult != device::kOk) {
+            return session_.DeviceFailure(checked.what, checked.deviceResult);
+        }
+        if (!checked.same) {
+            PrintMessage(
+                "verify: the keyboard does not hold what was written: first difference "
+                "at " +
+                checked.what);
+            return kExitDevice;
+        }
+        PrintMessage("verify: " + checked.what + " read back as written");
+        return kExitOk;
+    }
+
     // The macro memory image the keyboard gets: with names when they fit its memory.
     std::uint32_t ImageBytes(const std::vector<macros::MacroRecord>& macros) const {
         const macros::ImageSizes sizes = macros::MacroImageSizes(macros);
@@ -195,12 +286,17 @@ private:
                                                                              : sizes.withoutNames;
     }
 
-    // Shows the progress of the macro memory writes while it lives.
+    // Shows the progress of the macro memory writes while it lives, and keeps what they wrote
+    // in `sent`.
     class WatchedWrites {
     public:
-        WatchedWrites(Session& session, std::uint32_t total) : session_(session), progress_(total) {
+        WatchedWrites(Session& session, std::uint32_t total, SentImage& sent)
+            : session_(session), progress_(total) {
             session_.tracing().SetWriteObserver(
-                [this](std::span<const std::uint8_t> report) { progress_.OnReport(report); });
+                [this, &sent](std::span<const std::uint8_t> report) {
+                    progress_.OnReport(report);
+                    sent.OnReport(report);
+                });
         }
         ~WatchedWrites() { session_.tracing().SetWriteObserver({}); }
         WatchedWrites(const WatchedWrites&) = delete;
@@ -255,6 +351,8 @@ private:
     std::unique_ptr<profiles::ProfileTransfers> transfers_;
     int activeProfile_ = -1;
     fs::path temporary_;
+    bool verify_ = false;
+    bool created_ = false;
 };
 
 std::uint16_t GCodeOf(std::size_t record) {
@@ -290,27 +388,44 @@ int RunRead(Session& session, const std::string& path) {
         PrintMessage(refused);
         return kExitFile;
     }
+    std::error_code ec;
+    if (fs::exists(file, ec) && !session.options().force &&
+        !session.prompter().Ask("\"" + path +
+                                "\" exists: replace it with the keyboard's contents?")) {
+        PrintMessage("\"" + path + "\" kept as it was (give --force to replace it)");
+        return kExitUsage;
+    }
     StoreSession store(session, {});
     if (const int prepared = store.PrepareKeyboard(); prepared != kExitOk) {
         return prepared;
     }
     std::string error;
+    (void)session.TakeFailure();
     if (store.transfers().ReadKeyboardIntoFile(file, &error) != 1) {
-        PrintMessage("reading the keyboard into \"" + path +
+        if (const auto place = session.TakeFailure()) {
+            return session.DeviceFailure("reading the keyboard (" + error + ")", place->result,
+                                         place);
+        }
+        // Every read went through: what failed is the file.
+        PrintMessage("writing \"" + path +
                      "\" failed: " + (error.empty() ? std::string("no reason given") : error));
-        return kExitDevice;
+        return kExitFile;
     }
     std::cout << "read the keyboard into " << path << '\n';
     return kExitOk;
 }
 
-int RunWrite(Session& session, const std::string& path) {
+int RunWrite(Session& session, const std::string& path, bool verify) {
     profiles::StoreContents contents;
     if (ReadProfileForCli(path, contents) != kExitOk) {
         PrintMessage(session.language().Text(text::TextId::MAIN_PROMPT_INPORT));
         return kExitFile;
     }
+    if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+        return free;
+    }
     StoreSession store(session, {});
+    store.SetVerify(verify);
     if (const int prepared = store.PrepareKeyboard(); prepared != kExitOk) {
         return prepared;
     }
@@ -343,8 +458,9 @@ int RunAssign(Session& session, const AssignOptions& options) {
     }
     const auto target = ParseKeyTarget(options.key, bank);
     if (!target) {
-        PrintMessage("unknown key \"" + options.key +
-                     "\" (key table names such as Esc, A, F1, Caps Lock, Num 7, or G1..G9)");
+        PrintMessage("unknown key \"" + options.key + "\"" +
+                     DidYouMean(options.key, KeyNameList()) +
+                     "; quillfenctl list keys names them all (G1..G9 are the G keys)");
         return kExitUsage;
     }
     std::string error;
@@ -364,7 +480,9 @@ int RunAssign(Session& session, const AssignOptions& options) {
         case NewFunction::Kind::Key: {
             const auto scan = ParseKeyName(wanted->name);
             if (!scan) {
-                PrintMessage("unknown key \"" + wanted->name + "\"");
+                PrintMessage("unknown key \"" + wanted->name + "\"" +
+                             DidYouMean(wanted->name, KeyNameList()) +
+                             "; quillfenctl list keys names them all");
                 return kExitUsage;
             }
             change.kind = static_cast<std::uint16_t>(keys::KeyKind::Key);
@@ -374,7 +492,9 @@ int RunAssign(Session& session, const AssignOptions& options) {
         case NewFunction::Kind::Media: {
             const auto index = ParseMediaName(wanted->name, session.keyTexts());
             if (!index || keys::AssignMedia(change, *index) != 1) {
-                PrintMessage("unknown media function \"" + wanted->name + "\"");
+                PrintMessage("unknown media function \"" + wanted->name + "\"" +
+                             DidYouMean(wanted->name, MediaNameList(session.keyTexts())) +
+                             "; quillfenctl list media names them all");
                 return kExitUsage;
             }
             break;
@@ -382,7 +502,9 @@ int RunAssign(Session& session, const AssignOptions& options) {
         case NewFunction::Kind::Function: {
             const auto index = ParseFunctionName(wanted->name, session.keyTexts());
             if (!index || keys::AssignFunction(change, *index) != 1) {
-                PrintMessage("unknown keyboard function \"" + wanted->name + "\"");
+                PrintMessage("unknown keyboard function \"" + wanted->name + "\"" +
+                             DidYouMean(wanted->name, FunctionNameList(session.keyTexts())) +
+                             "; quillfenctl list functions names them all");
                 return kExitUsage;
             }
             break;
@@ -392,7 +514,19 @@ int RunAssign(Session& session, const AssignOptions& options) {
             break;  // the id comes from the store
     }
 
+    if (options.verify && !options.place.file.empty()) {
+        PrintMessage(
+            "--verify reads the keyboard back after a write; a change to a file (--file) "
+            "has nothing to read back");
+        return kExitUsage;
+    }
+    if (options.place.file.empty()) {
+        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+            return free;
+        }
+    }
     StoreSession place(session, options.place);
+    place.SetVerify(options.verify);
     if (const int loaded = place.Load(true); loaded != kExitOk) {
         return loaded;
     }
@@ -410,10 +544,13 @@ int RunAssign(Session& session, const AssignOptions& options) {
         return kExitUsage;
     }
     const auto block = static_cast<std::size_t>(profile);
-    std::string caption;
+    PlainFunction before;
+    PlainFunction after;
+    std::string repeatNote;
     {
         auto access = place.store().Lock();
         keys::KeyRecord record = access->BlockRecord(block, target->record);
+        before = DescribeFunction(record, access->macros, session.keyTexts());
         record.kind = change.kind;
         record.value = change.value;
         // G records keep their G code; a macro assignment carries the repeat count instead, as
@@ -422,19 +559,35 @@ int RunAssign(Session& session, const AssignOptions& options) {
         if (wanted->kind == NewFunction::Kind::Macro) {
             const int index = FindMacro(access->macros, wanted->name);
             if (index < 0) {
-                PrintMessage("no macro named \"" + wanted->name +
-                             "\" (see quillfenctl macro list)");
+                std::vector<std::string> names;
+                for (const macros::MacroRecord& macro : access->macros) {
+                    names.push_back(text::Utf16ToUtf8(macro.NameView()));
+                }
+                PrintMessage("no macro named \"" + wanted->name + "\"" +
+                             DidYouMean(wanted->name, names) +
+                             "; quillfenctl macro list names them all");
                 return kExitUsage;
             }
             macros::MacroRecord& macro = access->macros[static_cast<std::size_t>(index)];
-            if (wanted->repeats != 0) {
+            if (wanted->repeats != 0 && wanted->repeats != macro.repeatCount) {
+                // The count belongs to the macro: every key that plays it plays it so often.
+                const std::string name = text::Utf16ToUtf8(macro.NameView());
+                const std::string was = std::to_string(int{macro.repeatCount});
+                repeatNote =
+                    "macro \"" + name + "\" now plays " + std::to_string(wanted->repeats) +
+                    " times (was " + was + ") on every key that plays it; to undo: quillfenctl" +
+                    (options.place.file.empty() ? KeyboardOptions(session) : std::string()) +
+                    " macro set" +
+                    (options.place.file.empty() ? std::string()
+                                                : " --file " + Quoted(options.place.file)) +
+                    " --repeat " + was + " " + Quoted(name);
                 macro.repeatCount = static_cast<std::uint8_t>(wanted->repeats);
             }
             record.value = macro.id;
             record.extra = macro.repeatCount;
         }
         access->SetBlockRecord(block, target->record, record);
-        caption = CaptionOf(*access, block, target->record, session);
+        after = DescribeFunction(record, access->macros, session.keyTexts());
     }
     // Only the macro's repeat count and this profile's keymap changed: the active profile's
     // download suffices when it is the one changed.
@@ -442,7 +595,38 @@ int RunAssign(Session& session, const AssignOptions& options) {
     if (const int saved = place.Save(all); saved != kExitOk) {
         return saved;
     }
-    std::cout << "profile " << profile << ": " << caption << '\n';
+    // What changed, where, and how to undo it.
+    const std::string keyName = target->isGKey ? "G" + std::to_string(target->gNumber) +
+                                                     " of bank " + (target->bank == 0 ? "A" : "B")
+                                               : keys::KeyName(target->scan, session.keyTexts());
+    const std::string where =
+        place.onKeyboard() ? "profile " + std::to_string(profile) + " of the keyboard"
+                           : "profile " + std::to_string(profile) + " of " + options.place.file +
+                                 (place.created() ? " (a new file)" : "");
+    std::cout << keyName << " in " << where << " now does " << after.words;
+    if (before.words != after.words) {
+        std::cout << " (before: " << before.words << ")\n";
+    } else {
+        std::cout << " (as before)\n";
+    }
+    if (!repeatNote.empty()) {
+        std::cout << repeatNote << '\n';
+    }
+    if (!before.target.empty()) {
+        std::string undo = "quillfenctl" + KeyboardOptions(session) + " assign";
+        if (!place.onKeyboard()) {
+            undo += " --file " + Quoted(options.place.file);
+        }
+        undo += " --profile " + std::to_string(profile);
+        if (target->isGKey) {
+            undo += std::string(" --bank ") + (target->bank == 0 ? "A" : "B") + " G" +
+                    std::to_string(target->gNumber);
+        } else {
+            undo += keyName.find(' ') != std::string::npos ? " \"" + keyName + "\"" : " " + keyName;
+        }
+        undo += " " + before.target;
+        std::cout << "to undo: " << undo << '\n';
+    }
     return kExitOk;
 }
 
@@ -473,6 +657,11 @@ int RunMacroAdd(Session& session, const StorePlace& where, const std::string& na
     if (!actions) {
         PrintMessage(error);
         return kExitUsage;
+    }
+    if (where.file.empty()) {
+        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+            return free;
+        }
     }
 
     StoreSession place(session, where);
@@ -507,12 +696,86 @@ int RunMacroAdd(Session& session, const StorePlace& where, const std::string& na
     if (const int saved = place.Save(false); saved != kExitOk) {
         return saved;
     }
-    std::cout << "macro \"" << name << "\" added (" << actions->size() << " actions, repeat "
-              << repeats << ")\n";
+    std::cout << "macro \"" << name << "\" added to "
+              << (place.onKeyboard() ? std::string("the keyboard") : where.file) << " ("
+              << actions->size() << " actions, played " << repeats
+              << (repeats == 1 ? " time" : " times") << "); to undo: quillfenctl"
+              << (place.onKeyboard() ? KeyboardOptions(session) : std::string()) << " macro remove"
+              << (place.onKeyboard() ? std::string() : " --file " + Quoted(where.file)) << " "
+              << (name.find(' ') != std::string::npos ? "\"" + name + "\"" : name) << '\n';
+    return kExitOk;
+}
+
+int RunMacroSet(Session& session, const StorePlace& where, const std::string& name, int repeats) {
+    if (repeats < macros::kMinRepeatCount || repeats > macros::kMaxRepeatCount) {
+        PrintMessage("the repeat count is 1 to 255");
+        return kExitUsage;
+    }
+    if (where.file.empty()) {
+        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+            return free;
+        }
+    }
+    StoreSession place(session, where);
+    if (const int loaded = place.Load(false); loaded != kExitOk) {
+        return loaded;
+    }
+    int was = 0;
+    std::string macroName;
+    std::size_t keys = 0;
+    {
+        auto access = place.store().Lock();
+        const int index = FindMacro(access->macros, name);
+        if (index < 0) {
+            std::vector<std::string> names;
+            for (const macros::MacroRecord& macro : access->macros) {
+                names.push_back(text::Utf16ToUtf8(macro.NameView()));
+            }
+            PrintMessage("no macro named \"" + name + "\"" + DidYouMean(name, names) +
+                         "; quillfenctl macro list names them all");
+            return kExitUsage;
+        }
+        macros::MacroRecord& macro = access->macros[static_cast<std::size_t>(index)];
+        was = macro.repeatCount;
+        macroName = text::Utf16ToUtf8(macro.NameView());
+        macro.repeatCount = static_cast<std::uint8_t>(repeats);
+        // The keys that play it carry the count too, as the assignment editor writes them.
+        for (std::size_t block = 0; block < profiles::kDeviceKeyBlockCount; ++block) {
+            for (std::size_t r = 0; r <= keys::kLastGRecord; ++r) {
+                keys::KeyRecord record = access->BlockRecord(block, r);
+                if (record.kind == static_cast<std::uint16_t>(keys::KeyKind::Macro) &&
+                    record.value == macro.id) {
+                    record.extra = static_cast<std::uint16_t>(repeats);
+                    access->SetBlockRecord(block, r, record);
+                    ++keys;
+                }
+            }
+        }
+    }
+    // The count lives in the macro memory: no keymap changes.
+    if (was != repeats) {
+        if (const int saved = place.Save(false); saved != kExitOk) {
+            return saved;
+        }
+    }
+    std::cout << "macro \"" << macroName << "\" now plays " << repeats
+              << (repeats == 1 ? " time" : " times") << " (was " << was << ") on every key that "
+              << "plays it (" << keys << (keys == 1 ? " key" : " keys") << ")\n";
+    if (was != repeats) {
+        std::cout << "to undo: quillfenctl"
+                  << (place.onKeyboard() ? KeyboardOptions(session) : std::string()) << " macro set"
+                  << (place.onKeyboard() ? std::string() : " --file " + Quoted(where.file))
+                  << " --repeat " << was << ' ' << Quoted(macroName) << '\n';
+    }
     return kExitOk;
 }
 
 int RunMacroRemove(Session& session, const StorePlace& where, const std::string& name) {
+    if (where.file.empty()) {
+        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
+            return free;
+        }
+    }
     StoreSession place(session, where);
     if (const int loaded = place.Load(false); loaded != kExitOk) {
         return loaded;
@@ -543,12 +806,19 @@ int RunMacroRemove(Session& session, const StorePlace& where, const std::string&
     if (const int saved = place.Save(true); saved != kExitOk) {
         return saved;
     }
-    std::cout << "macro \"" << name << "\" removed";
+    const std::string macroName = text::Utf16ToUtf8(macro.NameView());
+    std::cout << "macro \"" << macroName << "\" removed from "
+              << (place.onKeyboard() ? std::string("the keyboard") : where.file);
     if (!commit.resetRecords.empty()) {
         std::cout << "; " << commit.resetRecords.size() << " key(s) that played it are back to "
                   << "their default function";
     }
     std::cout << '\n';
+    std::cout << "to add it again: quillfenctl"
+              << (place.onKeyboard() ? KeyboardOptions(session) : std::string()) << " macro add"
+              << (place.onKeyboard() ? std::string() : " --file " + Quoted(where.file))
+              << " --repeat " << int{macro.repeatCount} << ' ' << Quoted(macroName) << ' '
+              << FormatMacroSteps(macro, session.keyTexts()) << '\n';
     return kExitOk;
 }
 

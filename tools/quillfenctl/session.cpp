@@ -1,6 +1,15 @@
 #include "session.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <system_error>
 
 #include "device/result.h"
@@ -8,12 +17,33 @@
 #include "device/services/virtual/state_file.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "lighting/lighting_files.h"
+#include "presenters/instance.h"
 #include "text/language_keys.h"
 #include "text/safe_file.h"
 
 namespace qf::cli {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The windowed program's executable name: its instance lock file is named after it.
+constexpr std::string_view kWindowedProgramName = "quillfen";
+
+std::string UtcNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return buffer;
+}
+
+}  // namespace
+
+std::string_view ProgramVersion() {
+    return QFCTL_VERSION;
+}
 
 std::optional<fs::path> DefaultVirtualStateFile() {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -49,6 +79,7 @@ Session::~Session() {
     // The link withdraws its requests before the service goes; the virtual keyboard saves its
     // state as it goes; the trace is closed last.
     link_.reset();
+    locator_.reset();
     tracing_.reset();
     libraryService_.reset();
     virtualKeyboard_.reset();
@@ -99,7 +130,7 @@ int Session::LoadService() {
             if (ec) {
                 PrintMessage("cannot create the folder of the virtual keyboard's state file \"" +
                              state.parent_path().string() + "\": " + ec.message());
-                return kExitDevice;
+                return kExitFile;
             }
         }
         // A state file that is there but broken is not overwritten with a factory keyboard:
@@ -116,6 +147,7 @@ int Session::LoadService() {
         }
         vkbd::VirtualKeyboardOptions vopts;
         vopts.stateFile = state;
+        virtualStateFile_ = state;
         virtualKeyboard_ = std::make_unique<vkbd::VirtualKeyboard>(vopts);
         return kExitOk;
     }
@@ -131,6 +163,27 @@ int Session::LoadService() {
     return kExitOk;
 }
 
+void Session::WriteTraceHeader() {
+    // The first line says what produced the lines below it; readers skip '#' lines. Written
+    // before the device service is loaded, so that a trace of a run that found none has it too.
+    std::string service;
+    if (options_.useVirtual) {
+        service = options_.virtualState.empty()
+                      ? std::string("virtual keyboard (default state file)")
+                      : "virtual keyboard (state file " + options_.virtualState + ")";
+    } else {
+        service = options_.deviceService.empty() ? std::string("default device service")
+                                                 : "device service " + options_.deviceService;
+    }
+    std::string line = "# quillfenctl " + std::string(ProgramVersion()) +
+                       "; command line: " + options_.commandLine + "; " + service + "; " + UtcNow();
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    line += '\n';
+    std::fputs(line.c_str(), traceFile_);
+    std::fflush(traceFile_);
+}
+
 int Session::OpenKeyboard() {
     if (link_) {
         return kExitOk;
@@ -138,9 +191,11 @@ int Session::OpenKeyboard() {
     if (!options_.trace.empty()) {
         traceFile_ = std::fopen(options_.trace.c_str(), "w");
         if (traceFile_ == nullptr) {
-            PrintMessage("cannot write the trace file \"" + options_.trace + "\"");
-            return kExitUsage;
+            PrintMessage("cannot write the trace file \"" + options_.trace +
+                         "\": " + std::strerror(errno));
+            return kExitFile;
         }
+        WriteTraceHeader();
     }
     if (const int loaded = LoadService(); loaded != kExitOk) {
         return loaded;
@@ -149,7 +204,8 @@ int Session::OpenKeyboard() {
                                        ? static_cast<device::DeviceService&>(*virtualKeyboard_)
                                        : *libraryService_;
     tracing_ = std::make_unique<device::TracingService>(inner, traceFile_);
-    link_ = std::make_unique<device::DeviceLink>(*tracing_);
+    locator_ = std::make_unique<FailureLocator>(*tracing_);
+    link_ = std::make_unique<device::DeviceLink>(*locator_);
     (void)link_->IssueReadRequests();
     const int count = link_->transport().GetControlDeviceCount();
     appState_.lastDeviceCount.store(count > 0 ? static_cast<std::uint32_t>(count) : 0u);
@@ -166,19 +222,94 @@ int Session::OpenKeyboard() {
 
 void Session::ReadDefaultKeymap() {
     keys::KeymapImage image{};
+    (void)TakeFailure();
     const int result = commands().ReadDefaultKeymap(image.data());
+    const auto place = TakeFailure();
     if (result == device::kOk) {
         defaultKeymap_.Set(image);
         return;
     }
-    PrintMessage(language_.Text(text::TextId::MAIN_DEFAULT_MATRIX_PROMPT) + " (device error " +
+    PrintMessage(language_.Text(text::TextId::MAIN_DEFAULT_MATRIX_PROMPT) + " (device result " +
                  std::to_string(result) + ", " + std::string(device::DescribeResult(result)) +
+                 (place ? ", at " + place->where : std::string()) +
                  "): the built-in layout is used");
 }
 
+std::optional<FailurePlace> Session::TakeFailure() {
+    if (!locator_) {
+        return std::nullopt;
+    }
+    auto place = locator_->FirstFailure();
+    locator_->Clear();
+    return place;
+}
+
 int Session::DeviceFailure(std::string_view what, int result) {
-    PrintMessage(std::string(what) + ": device error " + std::to_string(result) + " (" +
-                 std::string(device::DescribeResult(result)) + ")");
+    return DeviceFailure(what, result, TakeFailure());
+}
+
+int Session::DeviceFailure(std::string_view what, int result,
+                           const std::optional<FailurePlace>& place) {
+    std::string text = std::string(what) + " failed: device result " + std::to_string(result) +
+                       " (" + std::string(device::DescribeResult(result)) + ")";
+    if (place) {
+        text += " at " + place->where;
+        if (place->result != result) {
+            // The operation reported another code than the report that failed first.
+            text += ", which gave " + std::to_string(place->result) + " (" +
+                    std::string(device::DescribeResult(place->result)) + ")";
+        }
+    } else {
+        text += " (no report to the keyboard failed)";
+    }
+    PrintMessage(text);
+    return kExitDevice;
+}
+
+int Session::Finish(int code) {
+    if (code != kExitOk || !changesKeyboard_ || !virtualKeyboard_ || virtualStateFile_.empty()) {
+        return code;
+    }
+    if (virtualKeyboard_->SaveState() != 1) {
+        PrintMessage("the virtual keyboard's state file \"" + virtualStateFile_.string() +
+                     "\" cannot be written (is it write-protected, or its folder?): the change "
+                     "is lost when this run ends");
+        return kExitFile;
+    }
+    return code;
+}
+
+int Session::CheckWindowedProgramNotRunning() {
+    changesKeyboard_ = true;
+    const char* runtime = std::getenv(std::string(presenters::kRuntimeDirVariable).c_str());
+    const presenters::InstanceNames names = presenters::MakeInstanceNames(
+        kWindowedProgramName, static_cast<unsigned>(::getuid()),
+        runtime != nullptr ? std::optional<std::string>(runtime) : std::nullopt);
+    const int fd = ::open(names.lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return kExitOk;  // no lock file: the program does not run
+    }
+    // A shared lock is refused while the running program holds its exclusive one.
+    bool held = false;
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        held = errno == EWOULDBLOCK;
+    } else {
+        (void)::flock(fd, LOCK_UN);
+    }
+    ::close(fd);
+    if (!held) {
+        return kExitOk;
+    }
+    if (options_.force) {
+        PrintMessage("the windowed program runs (" + names.lockFile.string() +
+                     " is locked); going on as --force asks: its next Apply may undo this "
+                     "change until it reads the keyboard again");
+        return kExitOk;
+    }
+    PrintMessage("the windowed program quillfen runs (" + names.lockFile.string() +
+                 " is locked): its own copy of the keyboard would be out of date and its next "
+                 "Apply would undo this change. Make the change in its window, close it first, "
+                 "or give --force");
     return kExitDevice;
 }
 

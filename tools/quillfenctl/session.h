@@ -15,6 +15,7 @@
 #include "device/device_link.h"
 #include "device/device_service.h"
 #include "device/tracing_service.h"
+#include "failure_locator.h"
 #include "keys/default_keymap.h"
 #include "keys/key_names.h"
 #include "terminal.h"
@@ -29,9 +30,14 @@ namespace qf::cli {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitDevice = 1;  // no keyboard, no device service, or a device error
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitFile = 3;  // a profile file that is invalid or cannot be read
+// No keyboard, no device service, a device error, or the windowed program running.
+inline constexpr int kExitDevice = 1;
+inline constexpr int kExitUsage = 2;  // a usage error, or a question answered No
+// A file that is missing, unreadable, unwritable or malformed.
+inline constexpr int kExitFile = 3;
+
+// The program's version, as --version and the trace file's header give it.
+std::string_view ProgramVersion();
 
 // The state file of the in-process virtual keyboard, relative to the XDG state folder.
 inline constexpr std::string_view kVirtualStateRelative = "quillfen/virtual-keyboard.state";
@@ -42,6 +48,8 @@ struct GlobalOptions {
     std::string virtualState;   // --virtual-state FILE
     std::string deviceService;  // --device-service PATH
     bool assumeYes = false;     // --yes
+    bool force = false;         // --force: write even while the windowed program runs
+    std::string commandLine;    // the words the program was started with, for the trace
 };
 
 // $XDG_STATE_HOME (when absolute) or ~/.local/state, then quillfen/virtual-keyboard.state.
@@ -81,11 +89,27 @@ public:
     device::DeviceCommands& commands() { return link_->commands(); }
     device::TracingService& tracing() { return *tracing_; }
 
-    // "device error -2 (no reply)" after `what`, as the message of a failed device command.
+    // Says that `what` failed with device result `result` and where (the command, profile and
+    // chunk of the first report that failed, when one did); kExitDevice.
     int DeviceFailure(std::string_view what, int result);
+    // The same with the place already taken (TakeFailure).
+    int DeviceFailure(std::string_view what, int result, const std::optional<FailurePlace>& place);
+    // The first report that failed since the last call (which forgets it), if any.
+    std::optional<FailurePlace> TakeFailure();
+
+    // Refuses a command that changes the keyboard or the user's files while the windowed
+    // program runs (its store would be out of date and its next Apply would undo the change),
+    // unless --force was given. kExitOk, or kExitDevice after saying why.
+    [[nodiscard]] int CheckWindowedProgramNotRunning();
+
+    // The end of a run that ended with `code`: after a command that changed the virtual
+    // keyboard, its state file must hold the change, or the change is lost when the run ends.
+    // `code`, or kExitFile after saying that the state file could not be saved.
+    [[nodiscard]] int Finish(int code);
 
 private:
     void LoadTexts();
+    void WriteTraceHeader();
     [[nodiscard]] int LoadService();
 
     GlobalOptions options_;
@@ -98,10 +122,13 @@ private:
     app::AppState appState_;
     keys::DefaultKeymap defaultKeymap_;
 
+    bool changesKeyboard_ = false;  // a writing command runs
+    std::filesystem::path virtualStateFile_;
     std::FILE* traceFile_ = nullptr;
     std::unique_ptr<vkbd::VirtualKeyboard> virtualKeyboard_;
     std::unique_ptr<device::DeviceService> libraryService_;
     std::unique_ptr<device::TracingService> tracing_;
+    std::unique_ptr<FailureLocator> locator_;
     std::unique_ptr<device::DeviceLink> link_;
 };
 

@@ -25,7 +25,19 @@ struct AssignedKey {
     std::uint16_t extra = 0;
     std::uint32_t value = 0;
     std::string caption;  // as the key button shows it
+    std::string does;     // the function in plain words
 };
+
+// A key's function in plain words ("key Ctrl", "nothing (disabled)"), and the assignment
+// target that gives it back (empty when the command line cannot set it: a program, a text or a
+// stop-macro key).
+struct PlainFunction {
+    std::string words;
+    std::string target;
+};
+PlainFunction DescribeFunction(const keys::KeyRecord& record,
+                               const std::vector<macros::MacroRecord>& list,
+                               const keys::KeyTexts& texts);
 
 // The keys of profile `block` whose record is not kind 0: the G keys of bank A, then bank B,
 // then the other keys by record number.
@@ -35,6 +47,11 @@ std::vector<AssignedKey> AssignedKeys(const profiles::StoreContents& contents, s
 // The caption of one record as the key button shows it.
 std::string CaptionOf(const profiles::StoreContents& contents, std::size_t block,
                       std::size_t record, Session& session);
+
+// A word as a shell takes it whole: in double quotes when it holds a blank.
+std::string Quoted(const std::string& word);
+// The global options a later command needs to reach the same keyboard (" --virtual", ...).
+std::string KeyboardOptions(const Session& session);
 
 // The index of the macro named `name` (exact, then without regard to case), or -1.
 int FindMacro(const std::vector<macros::MacroRecord>& list, const std::string& name);

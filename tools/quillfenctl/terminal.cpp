@@ -38,6 +38,10 @@ void TerminalPrompter::ShowMessage(text::TextId id, std::string_view text) {
 
 bool TerminalPrompter::AskYesNo(text::TextId id, std::string_view text) {
     shown_.push_back(id);
+    return Ask(text);
+}
+
+bool TerminalPrompter::Ask(std::string_view text) {
     if (assumeYes_) {
         PrintMessage(std::string(Tidy(text)) + " [yes: --yes given]");
         return true;

@@ -22,6 +22,8 @@ public:
 
     void ShowMessage(text::TextId id, std::string_view text) override;
     [[nodiscard]] bool AskYesNo(text::TextId id, std::string_view text) override;
+    // A question in the tool's own words, answered as AskYesNo answers.
+    [[nodiscard]] bool Ask(std::string_view text);
 
     // Everything shown so far, in order (for callers that decide on what the core said).
     const std::vector<text::TextId>& shown() const { return shown_; }
