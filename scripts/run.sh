@@ -69,4 +69,4 @@ step validate "$profile"
 echo
 echo "Traffic of one command (quillfenctl --trace FILE info), first lines:"
 "$ctl" --virtual-state "$state" --trace "$work/trace.txt" info >/dev/null
-head -n 4 "$work/trace.txt" | cut -c1-100
+head -n 5 "$work/trace.txt" | cut -c1-100   # the header, then the first reports
