@@ -1,7 +1,7 @@
 // The main window on the shipped skin, the session and the virtual keyboard, offscreen (where no
 // notification area exists): its start-up, its controls where the skin puts them, a profile
 // button and Apply through to the keyboard, the profile button's context menu, and the ending.
-#include "ui/main/main_window.h"
+#include "ui_main/main_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -23,90 +23,7 @@
 namespace qf::ui::test {
 namespace {
 
-namespace fs = std::filesystem;
-using qf::testing::TempFolder;
-
-class SilentBoxes final : public MessageBoxes {
-public:
-    void ShowMessage(QWidget*, const QString& text) override { shown.push_back(text); }
-    bool AskYesNo(QWidget*, const QString& text) override {
-        asked.push_back(text);
-        return false;
-    }
-    std::vector<QString> shown;
-    std::vector<QString> asked;
-};
-
-class RecordingShell final : public presenters::ShellControl {
-public:
-    void RunEndingStep(presenters::EndingStep step) override { steps.push_back(step); }
-    std::vector<presenters::EndingStep> steps;
-};
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    MainWindowTest() {
-        // The program's install folder: the shipped skin beside a stand-in executable.
-        TempFolder::Write(install / "quillfen", "");
-        fs::create_directory_symlink(QF_SKINS_DIR, install / "Skins");
-        variables["HOME"] = home.Path().string();
-        variables["XDG_CONFIG_HOME"] = (home / "config").string();
-        app::Environment env;
-        env.variable = [this](std::string_view name) -> std::optional<std::string> {
-            const auto it = variables.find(std::string(name));
-            return it == variables.end() ? std::nullopt : std::optional(it->second);
-        };
-        env.executable = install / "quillfen";
-        session::SessionSource source{keyboard, env};
-        source.timing = device::TransactionTiming::Scaled(0.1);
-        source.monitorTiming.readyPoll = std::chrono::milliseconds(1);
-        session = std::make_unique<session::Session>(
-            source, session::SessionWindows{bridge.prompter(), bridge.link(), bridge.bankView(),
-                                            bridge.assignmentView(), bridge.lightingView(),
-                                            bridge.deviceWindowView(), bridge.switchHost()});
-        window = std::make_unique<MainWindow>(MainWindowParts{*session, bridge, pictures, shell});
-    }
-
-    ~MainWindowTest() override {
-        bridge.BeginClosing();
-        session->StopMonitor();
-        window.reset();
-        session.reset();
-    }
-
-    // The program's start: skin, monitor, INIT; then until the keyboard's arrival has been
-    // handled and the window shows.
-    void StartUp() {
-        ASSERT_TRUE(window->ApplyDialogSkin());
-        ASSERT_EQ(session->StartMonitor(), 1u);
-        window->Start();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                return window->presenter().IsReady() && window->isVisible() &&
-                       session->store().Lock()->HasMainBlock();
-            },
-            20000));
-        // The arrival's device work ends on this thread: let what it queued run.
-        QTest::qWait(50);
-    }
-
-    std::uint8_t KeyboardProfile() const {
-        return keyboard.Memory(vkbd::Area::DeviceInfo)[10];
-    }
-
-    TempFolder install;
-    TempFolder home;
-    std::map<std::string, std::string> variables;
-    vkbd::VirtualKeyboard keyboard;
-    SilentBoxes boxes;
-    WindowBridge bridge{&boxes};
-    PictureCache pictures;
-    RecordingShell shell;
-    std::unique_ptr<session::Session> session;
-    std::unique_ptr<MainWindow> window;
-};
-
-TEST_F(MainWindowTest, WithoutANotificationAreaTheWindowStartsShownWithItsControlsInPlace) {
+TEST_F(MainWindowWidgetTest, WithoutANotificationAreaTheWindowStartsShownWithItsControlsInPlace) {
     StartUp();
     // Offscreen has no notification area: the window stays shown, as an application window.
     EXPECT_FALSE(window->tray().available());
@@ -137,7 +54,7 @@ TEST_F(MainWindowTest, WithoutANotificationAreaTheWindowStartsShownWithItsContro
     EXPECT_FALSE(window->ButtonOf(presenters::kCtlProfile1 + 1)->selected());
 }
 
-TEST_F(MainWindowTest, AProfileButtonSwitchesTheKeyboardsProfile) {
+TEST_F(MainWindowWidgetTest, AProfileButtonSwitchesTheKeyboardsProfile) {
     StartUp();
     ASSERT_EQ(KeyboardProfile(), 0);
     QTest::mouseClick(window->ButtonOf(presenters::kCtlProfile1 + 2), Qt::LeftButton);
@@ -148,7 +65,7 @@ TEST_F(MainWindowTest, AProfileButtonSwitchesTheKeyboardsProfile) {
     EXPECT_TRUE(window->presenter().windowShown());
 }
 
-TEST_F(MainWindowTest, TheProfileButtonsContextMenuChecksTheActiveProfile) {
+TEST_F(MainWindowWidgetTest, TheProfileButtonsContextMenuChecksTheActiveProfile) {
     StartUp();
     const std::vector<presenters::MenuItem> menu = window->presenter().ProfileContextMenu();
     ASSERT_EQ(menu.size(), 3u);
@@ -168,7 +85,7 @@ TEST_F(MainWindowTest, TheProfileButtonsContextMenuChecksTheActiveProfile) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return KeyboardProfile() == 1; }, 10000));
 }
 
-TEST_F(MainWindowTest, ClosingWithoutANotificationAreaEndsTheProgramInOrder) {
+TEST_F(MainWindowWidgetTest, ClosingWithoutANotificationAreaEndsTheProgramInOrder) {
     StartUp();
     window->close();  // the window manager's close box
     EXPECT_FALSE(window->isVisible());
