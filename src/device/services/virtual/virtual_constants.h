@@ -70,6 +70,9 @@ inline constexpr std::uint16_t kCodeBankSwitch = 0x02FF;
 // Firmware answers.
 inline constexpr std::uint8_t kStatusOk = 0x00;
 inline constexpr std::uint8_t kStatusRefused = 0xFF;
+// The request was carried out but the memory could not be kept (the state file could not be
+// written).
+inline constexpr std::uint8_t kStatusNotSaved = 0xFE;
 inline constexpr std::size_t kMaxDataLength = 56;
 inline constexpr std::uint16_t kConsumerReportSize = 2;
 inline constexpr std::uint32_t kLedStatusSize = 2;

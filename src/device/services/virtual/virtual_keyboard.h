@@ -33,10 +33,18 @@
 
 namespace qf::vkbd {
 
+// Prints a failed save of the state file on the standard error stream, as
+// "quillfen: <reason>".
+void PrintSaveFailure(const std::string& reason);
+
 struct VirtualKeyboardOptions {
     std::uint8_t macroUnits = 32;  // macro memory in 128-byte units (32 = 4 KiB)
     bool plugged = true;
     std::filesystem::path stateFile;  // empty = no state file
+    // Told why a save of the state file failed (the file and the system's reason), once per
+    // reason in a row. Runs under the keyboard's lock: it must not call back into the keyboard.
+    // Empty: failures are only seen in the results.
+    std::function<void(const std::string& reason)> saveFailed = PrintSaveFailure;
 };
 
 class VirtualKeyboard final : public qf::device::DeviceService {
@@ -132,8 +140,13 @@ public:
     // from a sink, on the delivery thread).
     void WaitIdle();
 
-    // The state file: 1 saved / loaded, 0 failure (no state file set, unreadable, or not a
-    // valid state file; memory is then unchanged).
+    // The state file is written when a transfer ends (EndTransfer) and when the device info is
+    // written; when that write fails, the command's reply carries status 0xFE (the command
+    // result -103) and `saveFailed` is told the reason, so that a change that will not survive
+    // the run is never reported done. The keyboard's memory keeps the change meanwhile.
+    //
+    // SaveState / LoadState: 1 saved / loaded, 0 failure (no state file set, unwritable,
+    // unreadable, or not a valid state file; memory is then unchanged).
     [[nodiscard]] int SaveState();
     [[nodiscard]] int LoadState();
 
