@@ -244,6 +244,29 @@ TEST_F(StateFileTest, ACommitThatCannotBeSavedFailsTheCommand) {
     ASSERT_EQ(keyboard.DeleteRequestFromUnitId(id), 1);
 }
 
+// At its end the keyboard saves only what the file does not hold yet: a run on a write-protected
+// state file that changed nothing has nothing to report, one that changed memory reports it.
+TEST_F(StateFileTest, TheEndSavesOnlyAChangedMemory) {
+    {
+        VirtualKeyboard keyboard(Options());
+        keyboard.SetMemory(Area::Settings, 0, Bytes{9});
+    }
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Bytes before = FileBytes();
+    std::vector<std::string> reasons;
+    VirtualKeyboardOptions options = Options();
+    options.saveFailed = [&reasons](const std::string& reason) { reasons.push_back(reason); };
+    { VirtualKeyboard reader(options); }
+    EXPECT_TRUE(reasons.empty());
+    {
+        VirtualKeyboard writer(options);
+        writer.SetMemory(Area::Settings, 0, Bytes{5});
+    }
+    ASSERT_EQ(reasons.size(), 1u);
+    EXPECT_THAT(reasons[0], ::testing::HasSubstr("write-protected"));
+    EXPECT_EQ(FileBytes(), before) << "the protected file stays as it was";
+}
+
 // A broken file, made by one change to a good one.
 struct Breakage {
     const char* name;

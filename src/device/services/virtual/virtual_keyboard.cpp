@@ -93,15 +93,21 @@ public:
             // Temporary files of saves that a crash interrupted; a save under way in another
             // process keeps its own.
             (void)text::RemoveStaleTempFilesOf(stateFile_);
-            (void)LoadStateFile(stateFile_, memory_);
+            if (LoadStateFile(stateFile_, memory_) == 1) {
+                saved_ = SerializeState(memory_);
+            }
         }
     }
 
+    // Saves the state unless the file already holds it: a run that changed nothing leaves the
+    // file alone (and has no failure to tell when it cannot be written).
     ~Impl() {
         queue_.Stop();
         if (!stateFile_.empty()) {
             std::lock_guard lock(mutex_);
-            (void)SaveLocked();
+            if (SerializeState(memory_) != saved_) {
+                (void)SaveLocked();
+            }
         }
     }
 
@@ -173,6 +179,7 @@ public:
         std::string error;
         const int saved = SaveStateFile(stateFile_, memory_, nullptr, &error);
         if (saved == 1) {
+            saved_ = SerializeState(memory_);
             lastSaveError_.clear();
             return saved;
         }
@@ -353,7 +360,11 @@ public:
 
     int LoadState() {
         std::lock_guard lock(mutex_);
-        return LoadStateFile(stateFile_, memory_);
+        const int loaded = LoadStateFile(stateFile_, memory_);
+        if (loaded == 1) {
+            saved_ = SerializeState(memory_);
+        }
+        return loaded;
     }
 
 private:
@@ -476,7 +487,8 @@ private:
     std::size_t receivedTotal_ = 0;
     std::uint32_t deliveringId_ = 0;
     std::condition_variable delivered_;
-    std::string lastSaveError_;  // the last save failure reported, empty after a save
+    std::vector<std::uint8_t> saved_;  // what the state file holds, when loaded or saved
+    std::string lastSaveError_;        // the last save failure reported, empty after a save
 
     mutable std::mutex traceMutex_;
     std::vector<TraceEntry> trace_;

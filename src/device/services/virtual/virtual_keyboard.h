@@ -51,7 +51,8 @@ class VirtualKeyboard final : public qf::device::DeviceService {
 public:
     explicit VirtualKeyboard(VirtualKeyboardOptions options = {});
     // Stops the delivery thread (replies not yet delivered are dropped) and saves the state
-    // when a state file is set. Must not run inside a sink (on the delivery thread).
+    // when a state file is set and does not already hold it. Must not run inside a sink (on
+    // the delivery thread).
     ~VirtualKeyboard() override;
     VirtualKeyboard(const VirtualKeyboard&) = delete;
     VirtualKeyboard& operator=(const VirtualKeyboard&) = delete;
