@@ -166,7 +166,7 @@ int Session::OpenKeyboard() {
 
 void Session::ReadDefaultKeymap() {
     keys::KeymapImage image{};
-    const int result = commands().ReadDefaultKeymap(image.data());
+    const int result = commands().ReadDefaultKeymap(image);
     if (result == device::kOk) {
         defaultKeymap_.Set(image);
         return;
