@@ -12,12 +12,6 @@ namespace qf::device {
 
 namespace {
 
-constexpr unsigned kColourSlots = 12;
-constexpr std::uint32_t kColourProfileStride = 36;
-constexpr std::uint32_t kColourSlotStride = 3;
-// Macro memory is byte-addressed with 16-bit addresses.
-constexpr std::uint32_t kMaxMacroAreaCount = 0x10000;
-
 int MapStatus(const Report& reply) {
     switch (reply[report::kStatus]) {
         case report::kStatusFailFF:
@@ -38,10 +32,10 @@ Report CommandFrame(Command command, std::uint8_t parameter, std::uint16_t addre
 }
 
 bool ColourAddress(unsigned slot, unsigned profile, std::uint16_t& address) {
-    if (slot >= kColourSlots || profile > 0xFFFF) {
+    if (slot >= kColourSlotsPerProfile || profile > 0xFFFF) {
         return false;
     }
-    const std::uint32_t value = kColourProfileStride * profile + kColourSlotStride * slot;
+    const std::size_t value = kZoneColourTableSize * profile + kColourSlotSize * slot;
     if (value > 0xFFFF) {
         return false;
     }
@@ -105,7 +99,7 @@ bool DeviceInfoBlock::offersMode(std::uint8_t code) const {
     if (code == 0) {
         return false;
     }
-    const auto first = bytes.begin() + 12;
+    const auto first = bytes.begin() + kInfoModeList;
     return std::find(first, bytes.end(), code) != bytes.end();
 }
 
@@ -133,13 +127,9 @@ int DeviceCommands::WriteDeviceInfo(const DeviceInfoBlock& info) {
     return SingleReport(transport_, frame, nullptr, 0);
 }
 
-int DeviceCommands::ReadSettings(std::uint8_t* buffer56, std::uint8_t length,
-                                 std::uint16_t address) {
-    if (buffer56 == nullptr) {
-        return kBadArgument;
-    }
-    return SingleReport(transport_, CommandFrame(Command::ReadSettings, length, address), buffer56,
-                        kSettingsReplySize);
+int DeviceCommands::ReadSettings(ReplyDataSpan window, std::uint8_t length, std::uint16_t address) {
+    return SingleReport(transport_, CommandFrame(Command::ReadSettings, length, address),
+                        window.data(), window.size());
 }
 
 int DeviceCommands::WriteSettings(const std::uint8_t* data, std::uint8_t length,
@@ -152,33 +142,27 @@ int DeviceCommands::WriteSettings(const std::uint8_t* data, std::uint8_t length,
     return SingleReport(transport_, frame, nullptr, 0);
 }
 
-int DeviceCommands::ReadKeymapBlock(std::uint8_t* buffer512, unsigned block) {
+int DeviceCommands::ReadKeymapBlock(KeymapBlockSpan keymap, unsigned block) {
     if (block >= kKeymapBlockCount) {
         return kBlockOutOfRange;
-    }
-    if (buffer512 == nullptr) {
-        return kBadArgument;
     }
     return ChunkedTransfer(transport_, Command::ReadKeymapBlock, block * kKeymapBlockSize,
-                           kKeymapBlockSize, nullptr, buffer512);
+                           keymap.size(), nullptr, keymap.data());
 }
 
-int DeviceCommands::WriteKeymapBlock(const std::uint8_t* data512, unsigned block) {
+int DeviceCommands::WriteKeymapBlock(ConstKeymapBlockSpan keymap, unsigned block) {
     if (block >= kKeymapBlockCount) {
         return kBlockOutOfRange;
     }
-    if (data512 == nullptr) {
-        return kBadArgument;
-    }
     return ChunkedTransfer(transport_, Command::WriteKeymapBlock, block * kKeymapBlockSize,
-                           kKeymapBlockSize, data512, nullptr);
+                           keymap.size(), keymap.data(), nullptr);
 }
 
 int DeviceCommands::ReadMacroArea(std::uint8_t* buffer, std::uint32_t count) {
     if (count == 0) {
         return kOk;
     }
-    if (buffer == nullptr || count > kMaxMacroAreaCount) {
+    if (buffer == nullptr || count > kMaxMacroAreaSize) {
         return kBadArgument;
     }
     return ChunkedTransfer(transport_, Command::ReadMacroArea, 0, count, nullptr, buffer);
@@ -188,28 +172,25 @@ int DeviceCommands::WriteMacroArea(const std::uint8_t* data, std::uint32_t count
     if (count == 0) {
         return kOk;
     }
-    if (data == nullptr || count > kMaxMacroAreaCount) {
+    if (data == nullptr || count > kMaxMacroAreaSize) {
         return kBadArgument;
     }
     return ChunkedTransfer(transport_, Command::WriteMacroArea, 0, count, data, nullptr);
 }
 
-int DeviceCommands::ReadDefaultKeymap(std::uint8_t* buffer512) {
-    if (buffer512 == nullptr) {
-        return kBadArgument;
-    }
-    return ChunkedTransfer(transport_, Command::ReadDefaultKeymap, 0, kKeymapBlockSize, nullptr,
-                           buffer512);
+int DeviceCommands::ReadDefaultKeymap(KeymapBlockSpan keymap) {
+    return ChunkedTransfer(transport_, Command::ReadDefaultKeymap, 0, keymap.size(), nullptr,
+                           keymap.data());
 }
 
-int DeviceCommands::ReadUserColours(std::uint8_t* buffer56, std::uint8_t length, unsigned slot,
+int DeviceCommands::ReadUserColours(ReplyDataSpan window, std::uint8_t length, unsigned slot,
                                     unsigned profile) {
     std::uint16_t address = 0;
-    if (buffer56 == nullptr || !ColourAddress(slot, profile, address)) {
+    if (!ColourAddress(slot, profile, address)) {
         return kBadArgument;
     }
     return SingleReport(transport_, CommandFrame(Command::ReadUserColours, length, address),
-                        buffer56, kSettingsReplySize);
+                        window.data(), window.size());
 }
 
 int DeviceCommands::WriteUserColours(const std::uint8_t* data, std::uint8_t length, unsigned slot,

@@ -55,7 +55,7 @@ int LightingModel::ReadLightingState(bool withZoneColours) {
         for (unsigned p = 0; p < kProfileCount; ++p) {
             reply.fill(0);
             const int result = commands_.ReadUserColours(
-                reply.data(), static_cast<std::uint8_t>(kZoneColourTableSize), 0, p);
+                reply, static_cast<std::uint8_t>(kZoneColourTableSize), 0, p);
             KeepFirstFailure(first, result);
             if (result == device::kOk) {
                 std::copy_n(reply.begin(), kZoneColourTableSize,
@@ -66,8 +66,7 @@ int LightingModel::ReadLightingState(bool withZoneColours) {
     for (unsigned p = 0; p < kProfileCount; ++p) {
         reply.fill(0);
         const int result = commands_.ReadSettings(
-            reply.data(), static_cast<std::uint8_t>(device::kSettingsReplySize),
-            LightingRecordAddress(p));
+            reply, static_cast<std::uint8_t>(device::kSettingsReplySize), LightingRecordAddress(p));
         KeepFirstFailure(first, result);
         if (result == device::kOk) {
             std::copy_n(reply.begin(), kLightingRecordSize, state_.records[p].bytes.begin());

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "device/factory_lighting.h"
+#include "device/memory_layout.h"
 
 namespace qf::lighting {
 
-inline constexpr std::size_t kModeListSize = 32;  // bytes 12..43 of the device info block
-inline constexpr std::size_t kModeListOffset = 12;
+// The mode list: bytes 12..43 of the device info block.
+using device::kModeListSize;
+inline constexpr std::size_t kModeListOffset = device::kInfoModeList;
 inline constexpr std::size_t kZoneCount = 6;
 inline constexpr int kFirstKnownMode = 1;
 inline constexpr int kLastKnownMode = 18;
@@ -29,7 +31,7 @@ struct Rgb {
 inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kRed{255, 0, 0};
 
-// One 42-byte lighting record as the keyboard stores it (offsets in default_lighting.h).
+// One 42-byte lighting record as the keyboard stores it (offsets in device/memory_layout.h).
 // Every byte is carried as read; the accessors apply the reading rules.
 struct LightingRecord {
     std::array<std::uint8_t, kLightingRecordSize> bytes{};

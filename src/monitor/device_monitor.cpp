@@ -130,7 +130,7 @@ void DeviceMonitor::ReadKeyboardOnArrival() {
     device::DeviceCommands& commands = deps_.link.commands();
 
     keys::KeymapImage keymap{};
-    if (commands.ReadDefaultKeymap(keymap.data()) == device::kOk) {
+    if (commands.ReadDefaultKeymap(keymap) == device::kOk) {
         deps_.defaultKeymap.Set(keymap);
     } else {
         const auto id = text::TextId::MAIN_DEFAULT_MATRIX_PROMPT;

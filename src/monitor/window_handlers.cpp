@@ -1,6 +1,7 @@
 #include "monitor/window_handlers.h"
 
 #include "app/window_messages.h"
+#include "device/memory_layout.h"
 #include "keys/key_record.h"
 #include "profiles/profile_format.h"
 
@@ -9,7 +10,7 @@ namespace qf::monitor {
 namespace {
 
 // On-board profiles whose key block the keyboard holds: 0, 1 and 2.
-constexpr int kOnBoardProfiles = 3;
+constexpr int kOnBoardProfiles = static_cast<int>(device::kProfileCount);
 
 bool IsOnBoardProfile(int profile) {
     return profile >= 0 && profile < kOnBoardProfiles;

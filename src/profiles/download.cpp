@@ -131,7 +131,7 @@ int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDe
     step(deps.device.BeginTransfer());
     step(deps.device.WriteMacroArea(image.data(), imageSize));
     for (const Keymap& keymap : keymaps) {
-        step(deps.device.WriteKeymapBlock(keymap.image.data(), keymap.profile));
+        step(deps.device.WriteKeymapBlock(keymap.image, keymap.profile));
         out.profiles.push_back(keymap.profile);
     }
     step(deps.device.EndTransfer());

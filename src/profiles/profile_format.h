@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "device/memory_layout.h"
 #include "keys/key_record.h"
 #include "macros/macro_record.h"
 
@@ -30,7 +31,7 @@ inline constexpr const char* kProfileCacheNameFormat = "$Profile%d";
 inline constexpr int kProfileCacheNumber = 0;
 inline constexpr const char* kProfileFileExtension = ".fwc";
 // Number of on-board profiles.
-inline constexpr int kOnBoardProfiles = 3;
+inline constexpr int kOnBoardProfiles = static_cast<int>(device::kProfileCount);
 
 // Language keys of this module and their built-in wording.
 inline constexpr const char* kProfileFormatErrorKey = "PROFILE_FORMAT_ERROR";
@@ -43,7 +44,8 @@ inline constexpr std::size_t kDeviceIdRecordOffset = 32;
 inline constexpr std::size_t kDeviceIdRecordSize = 32;
 inline constexpr std::size_t kKeyBlocksOffset = 64;
 inline constexpr std::size_t kKeyBlockCount = 4;
-inline constexpr std::size_t kDeviceKeyBlockCount = 3;  // blocks 0..2 are on-board profiles
+// Blocks 0..2 are the on-board profiles, one per keymap block of the keyboard.
+inline constexpr std::size_t kDeviceKeyBlockCount = device::kKeymapBlockCount;
 inline constexpr std::size_t kKeyRecordCount = kKeyBlockCount * keys::kRecordsPerBlock;  // 2048
 inline constexpr std::size_t kMainBlockSize =
     kKeyBlocksOffset + kKeyRecordCount * keys::kKeyRecordSize;

@@ -58,7 +58,7 @@ int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, st
 
     std::array<keys::KeymapImage, kDeviceKeyBlockCount> keymaps{};
     for (unsigned b = 0; b < keymaps.size(); ++b) {
-        if (deps_.device.ReadKeymapBlock(keymaps[b].data(), b) != 1) {
+        if (deps_.device.ReadKeymapBlock(keymaps[b], b) != 1) {
             return Fail(error, "keymap " + std::to_string(b) + " cannot be read");
         }
     }

@@ -27,7 +27,7 @@ TEST(ReplySlot, TwoThreadsTransactAtOnce) {
     std::thread keymaps([&] {
         std::array<std::uint8_t, 512> block{};
         for (int round = 0; round < 10; ++round) {
-            if (link.commands().ReadKeymapBlock(block.data(), 1) != kOk) {
+            if (link.commands().ReadKeymapBlock(block, 1) != kOk) {
                 ++failures;
             }
             for (std::size_t j = 0; j < block.size(); ++j) {

@@ -2,9 +2,16 @@
 // and the retry rule holds against injected faults.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <numeric>
+#include <span>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 #include "device/commands.h"
@@ -25,6 +32,14 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
         bytes[i] = static_cast<std::uint8_t>(i * 13 + seed + (i >> 8));
     }
     return bytes;
+}
+
+// A 512-byte vector as the keymap block the commands take.
+template <typename Bytes>
+auto Block(Bytes& bytes) {
+    EXPECT_EQ(bytes.size(), kKeymapBlockSize);
+    return std::span<std::remove_reference_t<decltype(*bytes.data())>, kKeymapBlockSize>(
+        bytes.data(), kKeymapBlockSize);
 }
 
 class VirtualKeyboardLink : public ::testing::Test {
@@ -73,7 +88,7 @@ TEST_F(VirtualKeyboardLink, DownloadAndReadBackKeymapsAndMacros) {
     std::vector<std::vector<std::uint8_t>> blocks;
     for (unsigned b = 0; b < kKeymapBlockCount; ++b) {
         blocks.push_back(Pattern(kKeymapBlockSize, 100 + b));
-        ASSERT_EQ(commands().WriteKeymapBlock(blocks.back().data(), b), kOk);
+        ASSERT_EQ(commands().WriteKeymapBlock(Block(blocks.back()), b), kOk);
     }
     ASSERT_EQ(commands().EndTransfer(), kOk);
 
@@ -81,7 +96,7 @@ TEST_F(VirtualKeyboardLink, DownloadAndReadBackKeymapsAndMacros) {
     for (unsigned b = 0; b < kKeymapBlockCount; ++b) {
         EXPECT_EQ(Slice(Area::KeymapBlocks, b * kKeymapBlockSize, kKeymapBlockSize), blocks[b]);
         std::vector<std::uint8_t> read(kKeymapBlockSize);
-        ASSERT_EQ(commands().ReadKeymapBlock(read.data(), b), kOk);
+        ASSERT_EQ(commands().ReadKeymapBlock(Block(read), b), kOk);
         EXPECT_EQ(read, blocks[b]);
     }
     std::vector<std::uint8_t> readMacros(4096);
@@ -91,7 +106,7 @@ TEST_F(VirtualKeyboardLink, DownloadAndReadBackKeymapsAndMacros) {
 
 TEST_F(VirtualKeyboardLink, DefaultKeymapSettingsAndUserColours) {
     std::vector<std::uint8_t> keymap(kKeymapBlockSize);
-    ASSERT_EQ(commands().ReadDefaultKeymap(keymap.data()), kOk);
+    ASSERT_EQ(commands().ReadDefaultKeymap(Block(keymap)), kOk);
     EXPECT_EQ(keymap, Slice(Area::DefaultKeymap, 0, kKeymapBlockSize));
 
     const auto record = Pattern(35, 3);
@@ -105,9 +120,9 @@ TEST_F(VirtualKeyboardLink, DefaultKeymapSettingsAndUserColours) {
               (std::vector<std::uint8_t>{0x10, 0x20, 0x30}));
 
     std::array<std::uint8_t, 56> buffer{};
-    ASSERT_EQ(commands().ReadSettings(buffer.data(), 56, 42), kOk);
+    ASSERT_EQ(commands().ReadSettings(buffer, 56, 42), kOk);
     EXPECT_TRUE(std::equal(record.begin(), record.end(), buffer.begin()));
-    ASSERT_EQ(commands().ReadUserColours(buffer.data(), 36, 0, 2), kOk);
+    ASSERT_EQ(commands().ReadUserColours(buffer, 36, 0, 2), kOk);
     EXPECT_EQ(buffer[12], 0x10);
     EXPECT_EQ(buffer[14], 0x30);
 }
@@ -171,7 +186,7 @@ TEST_F(VirtualKeyboardLink, ChunksBeforeAnUnplugStayWritten) {
     const auto before = Slice(Area::KeymapBlocks, 512, kKeymapBlockSize);
     const auto block = Pattern(kKeymapBlockSize, 55);
     keyboard.UnplugBeforeReport(4);
-    EXPECT_EQ(commands().WriteKeymapBlock(block.data(), 1), kWriteRefused);
+    EXPECT_EQ(commands().WriteKeymapBlock(Block(block), 1), kWriteRefused);
     const auto after = Slice(Area::KeymapBlocks, 512, kKeymapBlockSize);
     ASSERT_EQ(after.size(), kKeymapBlockSize);
     EXPECT_TRUE(std::equal(block.begin(), block.begin() + 168, after.begin()));
@@ -179,7 +194,7 @@ TEST_F(VirtualKeyboardLink, ChunksBeforeAnUnplugStayWritten) {
     keyboard.WaitIdle();
     EXPECT_EQ(listener.counts, std::vector<std::uint32_t>{0});
     // With the keyboard gone nothing more is sent.
-    EXPECT_EQ(commands().WriteKeymapBlock(block.data(), 1), kNoDevice);
+    EXPECT_EQ(commands().WriteKeymapBlock(Block(block), 1), kNoDevice);
 }
 
 TEST_F(VirtualKeyboardLink, SlowRepliesAfterGiveUpAreDropped) {
@@ -189,6 +204,41 @@ TEST_F(VirtualKeyboardLink, SlowRepliesAfterGiveUpAreDropped) {
     keyboard.WaitIdle();  // the late replies arrive while nobody waits
     keyboard.SetReplyDelay({});
     EXPECT_EQ(commands().ReadDeviceInfo(info), kOk);
+}
+
+// --- a keyboard that cannot keep its memory ------------------------------------------------
+
+// The commands that commit the virtual keyboard's memory report it when its state file cannot
+// be written, so that the caller never reports success for a change the next run will not have.
+TEST(VirtualKeyboardStateLink, CommitsThatCannotBeSavedFailTheirCommands) {
+    namespace fs = std::filesystem;
+    const fs::path blocker =
+        fs::temp_directory_path() / ("qf_link_unsaved_" + std::to_string(::getpid()));
+    fs::remove_all(blocker);
+    std::ofstream(blocker) << "a file where the state file's folder should be";
+    std::vector<std::string> reasons;
+    vkbd::VirtualKeyboardOptions options;
+    options.stateFile = blocker / "keyboard.state";
+    options.saveFailed = [&reasons](const std::string& reason) { reasons.push_back(reason); };
+    {
+        VirtualKeyboard keyboard(options);
+        DeviceLink link(keyboard, TransactionTiming::Scaled(0.05));
+        ASSERT_EQ(link.IssueReadRequests(), 1);
+        DeviceCommands& commands = link.commands();
+
+        DeviceInfoBlock info;
+        ASSERT_EQ(commands.ReadDeviceInfo(info), kOk);
+        info.setActiveProfile(1);
+        EXPECT_EQ(commands.WriteDeviceInfo(info), kStatusFE);
+        ASSERT_EQ(commands.BeginTransfer(), kOk);
+        const auto block = Pattern(kKeymapBlockSize, 3);
+        ASSERT_EQ(commands.WriteKeymapBlock(Block(block), 0), kOk);
+        EXPECT_EQ(commands.EndTransfer(), kStatusFE);
+        EXPECT_EQ(commands.ReadDeviceInfo(info), kOk) << "the keyboard still answers";
+    }
+    ASSERT_EQ(reasons.size(), 1u) << "one reason, however often it was met";
+    EXPECT_NE(reasons[0].find(options.stateFile.string()), std::string::npos) << reasons[0];
+    fs::remove_all(blocker);
 }
 
 // --- unasked news --------------------------------------------------------------------------

@@ -192,6 +192,81 @@ TEST_F(StateFileTest, MacroMemoryIsFittedToTheKeyboardsOwnSize) {
     EXPECT_EQ(small.Memory(Area::DeviceInfo)[11], 2);
 }
 
+// A state file that cannot be written (its folder is a regular file, which stops root too):
+// the command that changed the memory fails instead of reporting a change that the next run
+// will not have, and the reason is told once, not once per retry.
+TEST_F(StateFileTest, ACommitThatCannotBeSavedFailsTheCommand) {
+    const fs::path blocker = folder_ / "blocker";
+    std::ofstream(blocker) << "a file, not a folder";
+    std::vector<std::string> reasons;
+    VirtualKeyboardOptions options{32, true, blocker / "keyboard.state"};
+    options.saveFailed = [&reasons](const std::string& reason) { reasons.push_back(reason); };
+    VirtualKeyboard keyboard(options);
+    RecordingSink sink;
+    std::uint32_t id = 0;
+    ASSERT_EQ(
+        keyboard.RequestAsyncRead(qf::device::kControlKey, &sink, qf::device::kTagCtrl, 0, &id), 1);
+    const auto statusOf = [&](const Bytes& frame) {
+        sink.Clear();
+        EXPECT_EQ(keyboard.RequestWriteOne(qf::device::kControlKey, frame.data(), 64, 0), 1);
+        keyboard.WaitIdle();
+        const auto replies = sink.OfKind(QF_NOTIFY_INPUT);
+        return replies.size() == 1 ? int{replies[0].bytes[7]} : -1;
+    };
+
+    Bytes info = keyboard.Memory(Area::DeviceInfo);
+    info[10] = 2;
+    const Bytes writeInfo = Request(4, 44, 0, info);
+    EXPECT_EQ(statusOf(Request(8, 3, 24, {0x02, 0x02, 0x05})), kStatusOk)
+        << "nothing is saved in the middle of a transfer";
+    EXPECT_EQ(statusOf(Request(2)), kStatusNotSaved);
+    EXPECT_EQ(statusOf(writeInfo), kStatusNotSaved);
+    EXPECT_EQ(statusOf(writeInfo), kStatusNotSaved);
+    EXPECT_EQ(statusOf(Request(3, 44)), kStatusOk) << "reads need no save";
+    ASSERT_EQ(reasons.size(), 1u);
+    EXPECT_THAT(reasons[0], ::testing::HasSubstr((blocker / "keyboard.state").string()));
+    EXPECT_EQ(keyboard.SaveState(), 0);
+    EXPECT_EQ(reasons.size(), 1u) << "the same reason again is not repeated";
+
+    // Once the folder can hold it, the next commit saves everything and succeeds.
+    fs::remove(blocker);
+    fs::create_directory(blocker);
+    EXPECT_EQ(statusOf(writeInfo), kStatusOk);
+    VirtualKeyboard reader(VirtualKeyboardOptions{32, true, blocker / "keyboard.state"});
+    EXPECT_EQ(reader.Memory(Area::DeviceInfo)[10], 2);
+    EXPECT_THAT(Slice(reader.Memory(Area::KeymapBlocks), 24, 3), ::testing::ElementsAre(2, 2, 5));
+
+    // A later failure is told again.
+    fs::remove_all(blocker);
+    std::ofstream(blocker) << "a file again";
+    EXPECT_EQ(statusOf(Request(2)), kStatusNotSaved);
+    EXPECT_EQ(reasons.size(), 2u);
+    ASSERT_EQ(keyboard.DeleteRequestFromUnitId(id), 1);
+}
+
+// At its end the keyboard saves only what the file does not hold yet: a run on a write-protected
+// state file that changed nothing has nothing to report, one that changed memory reports it.
+TEST_F(StateFileTest, TheEndSavesOnlyAChangedMemory) {
+    {
+        VirtualKeyboard keyboard(Options());
+        keyboard.SetMemory(Area::Settings, 0, Bytes{9});
+    }
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Bytes before = FileBytes();
+    std::vector<std::string> reasons;
+    VirtualKeyboardOptions options = Options();
+    options.saveFailed = [&reasons](const std::string& reason) { reasons.push_back(reason); };
+    { VirtualKeyboard reader(options); }
+    EXPECT_TRUE(reasons.empty());
+    {
+        VirtualKeyboard writer(options);
+        writer.SetMemory(Area::Settings, 0, Bytes{5});
+    }
+    ASSERT_EQ(reasons.size(), 1u);
+    EXPECT_THAT(reasons[0], ::testing::HasSubstr("write-protected"));
+    EXPECT_EQ(FileBytes(), before) << "the protected file stays as it was";
+}
+
 // A broken file, made by one change to a good one.
 struct Breakage {
     const char* name;

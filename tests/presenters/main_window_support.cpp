@@ -71,7 +71,7 @@ std::filesystem::path MainWindowTest::CachePath() const {
 
 void MainWindowTest::ArriveAndRefresh() {
     keys::KeymapImage defaults{};
-    ASSERT_EQ(commands().ReadDefaultKeymap(defaults.data()), 1);
+    ASSERT_EQ(commands().ReadDefaultKeymap(defaults), 1);
     defaultKeymap.Set(defaults);
     device::DeviceInfoBlock info;
     ASSERT_EQ(commands().ReadDeviceInfo(info), 1);

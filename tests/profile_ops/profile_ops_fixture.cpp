@@ -66,7 +66,7 @@ void ProfileOpsTest::TearDown() {
 
 void ProfileOpsTest::NoteKeyboardArrival() {
     keys::KeymapImage defaults{};
-    ASSERT_EQ(commands().ReadDefaultKeymap(defaults.data()), 1);
+    ASSERT_EQ(commands().ReadDefaultKeymap(defaults), 1);
     defaultKeymap.Set(defaults);
     device::DeviceInfoBlock info;
     ASSERT_EQ(commands().ReadDeviceInfo(info), 1);

@@ -28,7 +28,9 @@ protected:
 TEST_F(LocatorTest, RefusedReportOfAKeymapWriteNamesProfileAndChunk) {
     std::vector<std::uint8_t> block(device::kKeymapBlockSize, 0x11);
     keyboard_.UnplugBeforeReport(3);
-    EXPECT_EQ(link_.commands().WriteKeymapBlock(block.data(), 1), device::kWriteRefused);
+    EXPECT_EQ(link_.commands().WriteKeymapBlock(
+                  device::ConstKeymapBlockSpan(block.data(), device::kKeymapBlockSize), 1),
+              device::kWriteRefused);
     const auto place = locator_.FirstFailure();
     ASSERT_TRUE(place);
     EXPECT_EQ(place->result, device::kWriteRefused);
@@ -63,7 +65,9 @@ TEST_F(LocatorTest, ARetryThatSucceedsIsNoFailure) {
     keyboard_.InjectStatus(0xFF, 1);
     EXPECT_EQ(link_.commands().ReadDeviceInfo(info), device::kOk);
     std::vector<std::uint8_t> block(device::kKeymapBlockSize);
-    EXPECT_EQ(link_.commands().ReadKeymapBlock(block.data(), 2), device::kOk);
+    EXPECT_EQ(link_.commands().ReadKeymapBlock(
+                  device::KeymapBlockSpan(block.data(), device::kKeymapBlockSize), 2),
+              device::kOk);
     EXPECT_FALSE(locator_.FirstFailure());
 }
 
@@ -86,7 +90,9 @@ protected:
     void WriteSome() {
         std::vector<std::uint8_t> block(device::kKeymapBlockSize);
         std::iota(block.begin(), block.end(), std::uint8_t{3});
-        ASSERT_EQ(link_.commands().WriteKeymapBlock(block.data(), 2), device::kOk);
+        ASSERT_EQ(link_.commands().WriteKeymapBlock(
+                      device::ConstKeymapBlockSpan(block.data(), device::kKeymapBlockSize), 2),
+                  device::kOk);
         std::vector<std::uint8_t> macro(200, 0x5A);
         ASSERT_EQ(link_.commands().WriteMacroArea(macro.data(), 200), device::kOk);
     }

@@ -9,12 +9,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "device/commands.h"
-#include "device/result.h"
 #include "device/factory_lighting.h"
+#include "device/result.h"
 #include "lighting/lighting_model.h"
 #include "robustness/sweep_support.h"
 #include "text/ini_file.h"
@@ -60,7 +61,7 @@ struct DownloadSteps {
         }
         ++completed;
         for (unsigned b = 0; b < 3; ++b) {
-            r = commands.WriteKeymapBlock(blocks[b].data(), b);
+            r = commands.WriteKeymapBlock(device::ConstKeymapBlockSpan(blocks[b].data(), 512), b);
             if (r != device::kOk) {
                 return r;
             }
@@ -153,7 +154,7 @@ TEST_P(DeviceSweep, FullReadAtEveryReport) {
         device::DeviceInfoBlock info;
         int r = c.ReadDeviceInfo(info);
         for (unsigned b = 0; b < 3 && r == device::kOk; ++b) {
-            r = c.ReadKeymapBlock(keymaps.data() + 512 * b, b);
+            r = c.ReadKeymapBlock(std::span(keymaps).subspan(512 * b).first<512>(), b);
         }
         if (r == device::kOk) {
             macro.assign(info.macroMemoryBytes(), 0);

@@ -87,7 +87,7 @@ TEST(LoadTest, ConcurrentTransactionsWithFaultsNeverLoseOrMisdeliverAReply) {
                     break;
                 }
                 std::array<std::uint8_t, 56> read{};
-                const int r = link.commands().ReadSettings(read.data(), kRegionSize, address);
+                const int r = link.commands().ReadSettings(read, kRegionSize, address);
                 report.badResults += IsDeviceResult(r) ? 0 : 1;
                 if (r != device::kOk) {
                     ++report.failures;

@@ -130,7 +130,7 @@ void BM_DownloadProfiles(benchmark::State& state) {
             result = c.WriteMacroArea(macros.data(), static_cast<std::uint32_t>(macros.size()));
         }
         for (unsigned block = 0; block < kKeymapBlockCount && result == kOk; ++block) {
-            result = c.WriteKeymapBlock(keymap.data(), block);
+            result = c.WriteKeymapBlock(keymap, block);
         }
         if (result == kOk) {
             result = c.EndTransfer();

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 5:
-                result = commands.ReadSettings(window.data(), input.ConsumeIntegral<std::uint8_t>(),
+                result = commands.ReadSettings(window, input.ConsumeIntegral<std::uint8_t>(),
                                                input.ConsumeIntegral<std::uint16_t>());
                 break;
             case 6:
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             case 7: {
                 const unsigned b = input.ConsumeIntegralInRange<unsigned>(0, 4);
-                result = commands.ReadKeymapBlock(block.data(), b);
+                result = commands.ReadKeymapBlock(block, b);
                 if (b >= kKeymapBlockCount) {
                     QF_FUZZ_CHECK(result == kBlockOutOfRange);
                     QF_FUZZ_CHECK(service.writes() == writesBefore);
@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 8:
-                result = commands.WriteKeymapBlock(block.data(),
-                                                   input.ConsumeIntegralInRange<unsigned>(0, 4));
+                result =
+                    commands.WriteKeymapBlock(block, input.ConsumeIntegralInRange<unsigned>(0, 4));
                 break;
             case 9: {
                 const auto count = input.ConsumeIntegralInRange<std::uint32_t>(0, 0x10100);
@@ -96,13 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 11:
-                result = commands.ReadDefaultKeymap(block.data());
+                result = commands.ReadDefaultKeymap(block);
                 break;
             case 12:
-                result =
-                    commands.ReadUserColours(window.data(), input.ConsumeIntegral<std::uint8_t>(),
-                                             input.ConsumeIntegralInRange<unsigned>(0, 13),
-                                             input.ConsumeIntegralInRange<unsigned>(0, 3));
+                result = commands.ReadUserColours(window, input.ConsumeIntegral<std::uint8_t>(),
+                                                  input.ConsumeIntegralInRange<unsigned>(0, 13),
+                                                  input.ConsumeIntegralInRange<unsigned>(0, 3));
                 break;
             default:
                 result = commands.WriteUserColours(

@@ -274,7 +274,7 @@ void DeviceReplySeeds() {
                 input.Byte(42);
                 input.Byte(0);
                 input.Byte(0);
-                r = commands.ReadSettings(window.data(), 42, 0);
+                r = commands.ReadSettings(window, 42, 0);
                 break;
             case 6:
                 input.Byte(3);
@@ -284,11 +284,11 @@ void DeviceReplySeeds() {
                 break;
             case 7:
                 input.Byte(1);
-                r = commands.ReadKeymapBlock(block.data(), 1);
+                r = commands.ReadKeymapBlock(block, 1);
                 break;
             case 8:
                 input.Byte(2);
-                r = commands.WriteKeymapBlock(block.data(), 2);
+                r = commands.WriteKeymapBlock(block, 2);
                 break;
             case 9: {
                 // ConsumeIntegralInRange(0, 0x10100) reads three bytes, most significant first.
@@ -307,13 +307,13 @@ void DeviceReplySeeds() {
                 break;
             }
             case 11:
-                r = commands.ReadDefaultKeymap(block.data());
+                r = commands.ReadDefaultKeymap(block);
                 break;
             case 12:
                 input.Byte(36);
                 input.Byte(2);
                 input.Byte(1);
-                r = commands.ReadUserColours(window.data(), 36, 2, 1);
+                r = commands.ReadUserColours(window, 36, 2, 1);
                 break;
             default:
                 input.Byte(3);

@@ -223,7 +223,7 @@ int Session::OpenKeyboard() {
 void Session::ReadDefaultKeymap() {
     keys::KeymapImage image{};
     (void)TakeFailure();
-    const int result = commands().ReadDefaultKeymap(image.data());
+    const int result = commands().ReadDefaultKeymap(image);
     const auto place = TakeFailure();
     if (result == device::kOk) {
         defaultKeymap_.Set(image);

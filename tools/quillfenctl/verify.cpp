@@ -58,7 +58,8 @@ VerifyResult VerifyWritten(device::DeviceCommands& commands, const SentImage& se
     std::string matched;
     for (const auto& [block, image] : sent.keymaps()) {
         std::vector<std::uint8_t> back(device::kKeymapBlockSize);
-        const int read = commands.ReadKeymapBlock(back.data(), block);
+        const int read = commands.ReadKeymapBlock(
+            device::KeymapBlockSpan(back.data(), device::kKeymapBlockSize), block);
         if (read != device::kOk) {
             out.deviceResult = read;
             out.what = "reading back the keymap of profile " + std::to_string(block);

@@ -1,6 +1,7 @@
 #include "ui/main/main_window.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
@@ -188,6 +189,11 @@ MainWindow::MainWindow(MainWindowParts parts)
     BuildButtons();
     AddPlacement([this] {
         panelWidgets_->PlaceControls();
+        // The dropped lists are windows of their own: they take the skin's colours too.
+        for (QuietComboBox* list : {&panelWidgets_->effectList(), &panelWidgets_->userModeList()}) {
+            ApplyControlPalette(*list->view()->window());
+            ApplyControlPalette(*list->view());
+        }
         BuildButtons();
         PlaceWindowControls();
         ShowControlState();

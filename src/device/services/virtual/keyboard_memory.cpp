@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "device/services/virtual/virtual_constants.h"
-#include "keys/builtin_keymap.h"
 #include "device/factory_lighting.h"
+#include "device/services/virtual/virtual_constants.h"
 
 namespace qf::vkbd {
 
@@ -31,8 +30,7 @@ void KeyboardMemory::Reset() {
     for (std::size_t b = 0; b < kKeymapBlockCount; ++b) {
         keymaps.insert(keymaps.end(), kFactoryKeymap.begin(), kFactoryKeymap.end());
     }
-    area_(Area::DefaultKeymap)
-        .assign(kFactoryKeymap.begin(), kFactoryKeymap.end());
+    area_(Area::DefaultKeymap).assign(kFactoryKeymap.begin(), kFactoryKeymap.end());
     area_(Area::MacroMemory).assign(std::size_t{units} * kMacroUnitSize, 0);
     area_(Area::Settings)
         .assign(lighting::kFactoryLightingRecords.begin(), lighting::kFactoryLightingRecords.end());

@@ -6,20 +6,22 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "keys/builtin_keymap.h"
 #include "device/factory_lighting.h"
+#include "device/memory_layout.h"
+#include "device/report.h"
+#include "keys/builtin_keymap.h"
 
 namespace qf::vkbd {
 
-// Memory areas.
-inline constexpr std::size_t kKeymapBlockSize = 512;
-inline constexpr std::size_t kKeymapBlockCount = 3;
-inline constexpr std::size_t kKeymapAreaSize = kKeymapBlockSize * kKeymapBlockCount;  // 1536
-inline constexpr std::size_t kDefaultKeymapSize = 512;
-inline constexpr std::size_t kMacroUnitSize = 128;
-inline constexpr std::size_t kSettingsAreaSize = lighting::kLightingAreaSize;      // 126
-inline constexpr std::size_t kUserColourAreaSize = lighting::kUserColourAreaSize;  // 108
-inline constexpr std::size_t kDeviceInfoSize = 44;
+// Memory areas (memory_layout.h).
+using device::kDefaultKeymapSize;
+using device::kDeviceInfoSize;
+using device::kKeymapAreaSize;
+using device::kKeymapBlockCount;
+using device::kKeymapBlockSize;
+using device::kMacroUnitSize;
+using device::kUserColourAreaSize;
+inline constexpr std::size_t kSettingsAreaSize = device::kLightingAreaSize;
 
 // The keyboard's own default keymap, which its keymap blocks also start as: the built-in
 // layout, plus the eighteen G keys (G1..G9 of banks A and B) as keyboard-specific entries
@@ -38,23 +40,23 @@ inline constexpr std::array<std::uint8_t, kDefaultKeymapSize> kFactoryKeymap = [
 }();
 
 // Device info block fields.
-inline constexpr std::size_t kInfoActiveProfile = 10;
-inline constexpr std::size_t kInfoMacroUnits = 11;
-inline constexpr std::size_t kInfoModeList = 12;
-inline constexpr std::size_t kModeListSize = 32;
-inline constexpr std::uint8_t kProfileCount = 3;
+using device::kInfoActiveProfile;
+using device::kInfoMacroUnits;
+using device::kInfoModeList;
+using device::kModeListSize;
+using device::kProfileCount;
 
 // What the factory puts in bytes 0-9 of the device info block: a firmware version, the USB
 // ids and a hardware revision, as such blocks usually carry them.
-inline constexpr std::array<std::uint8_t, 10> kFactoryInfoHead = {0x01, 0x07, 0x45, 0x0C, 0x23,
-                                                                  0x65, 0x02, 0x00, 0x10, 0x00};
+inline constexpr std::array<std::uint8_t, device::kInfoHeadSize> kFactoryInfoHead = {
+    0x01, 0x07, 0x45, 0x0C, 0x23, 0x65, 0x02, 0x00, 0x10, 0x00};
 // The lighting modes the keyboard offers, in the order it lists them.
 inline constexpr std::array<std::uint8_t, 18> kFactoryModeList = {
     1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 8};
 
 // Factory zone colours, the same for each profile: two slots per zone.
 // clang-format off
-inline constexpr std::array<std::uint8_t, lighting::kZoneColourTableSize> kFactoryZoneColours = {
+inline constexpr std::array<std::uint8_t, device::kZoneColourTableSize> kFactoryZoneColours = {
     255, 0, 0,     255, 0, 0,      // zone 1: red
     255, 128, 0,   255, 128, 0,    // zone 2: orange
     255, 255, 0,   255, 255, 0,    // zone 3: yellow
@@ -70,7 +72,10 @@ inline constexpr std::uint16_t kCodeBankSwitch = 0x02FF;
 // Firmware answers.
 inline constexpr std::uint8_t kStatusOk = 0x00;
 inline constexpr std::uint8_t kStatusRefused = 0xFF;
-inline constexpr std::size_t kMaxDataLength = 56;
+// The request was carried out but the memory could not be kept (the state file could not be
+// written).
+inline constexpr std::uint8_t kStatusNotSaved = 0xFE;
+inline constexpr std::size_t kMaxDataLength = device::kReportDataSize;
 inline constexpr std::uint16_t kConsumerReportSize = 2;
 inline constexpr std::uint32_t kLedStatusSize = 2;
 

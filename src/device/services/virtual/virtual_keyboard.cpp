@@ -45,6 +45,10 @@ std::string FormatTraceLine(const TraceEntry& entry) {
     return line;
 }
 
+void PrintSaveFailure(const std::string& reason) {
+    std::fprintf(stderr, "quillfen: %s\n", reason.c_str());
+}
+
 namespace {
 
 // Which of the keyboard's interfaces a request key names. The size field and the reserved
@@ -81,6 +85,7 @@ class VirtualKeyboard::Impl {
 public:
     explicit Impl(const VirtualKeyboardOptions& options)
         : stateFile_(options.stateFile),
+          saveFailed_(options.saveFailed),
           memory_(options.macroUnits),
           firmware_(memory_),
           count_(options.plugged ? 1 : 0) {
@@ -88,15 +93,21 @@ public:
             // Temporary files of saves that a crash interrupted; a save under way in another
             // process keeps its own.
             (void)text::RemoveStaleTempFilesOf(stateFile_);
-            (void)LoadStateFile(stateFile_, memory_);
+            if (LoadStateFile(stateFile_, memory_) == 1) {
+                saved_ = SerializeState(memory_);
+            }
         }
     }
 
+    // Saves the state unless the file already holds it: a run that changed nothing leaves the
+    // file alone (and has no failure to tell when it cannot be written).
     ~Impl() {
         queue_.Stop();
         if (!stateFile_.empty()) {
             std::lock_guard lock(mutex_);
-            (void)SaveStateFile(stateFile_, memory_);
+            if (SerializeState(memory_) != saved_) {
+                (void)SaveLocked();
+            }
         }
     }
 
@@ -139,7 +150,9 @@ public:
         }
         Report reply = decision.Serves() ? firmware_.Serve(request)
                                          : ReplyFrame(request, dev::report::kStatusFailFF);
-        CommitStateLocked(request, reply);
+        if (!CommitStateLocked(request, reply)) {
+            reply = ReplyFrame(request, kStatusNotSaved);
+        }
         faults_.Corrupt(reply, decision);
         PostInputLocked(Interface::Control, std::vector<std::uint8_t>(reply.begin(), reply.end()),
                         replyDelay_);
@@ -149,13 +162,36 @@ public:
     // Like the keyboard committing its memory, the state file is written when a transfer ends
     // and when the device info changes, so that it survives even a process that never ends the
     // service (a program that loads the service library and exits without calling End).
-    void CommitStateLocked(const Report& request, const Report& reply) {
+    // False when the file could not be written: the command then fails, as a keyboard that
+    // cannot commit its memory answers, so that no change is reported done and lost later.
+    bool CommitStateLocked(const Report& request, const Report& reply) {
         const auto command = static_cast<dev::Command>(request[dev::report::kCommand]);
         if (stateFile_.empty() || reply[dev::report::kStatus] != kStatusOk ||
             (command != dev::Command::EndTransfer && command != dev::Command::WriteDeviceInfo)) {
-            return;
+            return true;
         }
-        (void)SaveStateFile(stateFile_, memory_);
+        return SaveLocked() == 1;
+    }
+
+    // Writes the state file. A failure goes to the save-failure handler, once per reason in a
+    // row: a command sent three times, and the save at the end, would otherwise repeat it.
+    int SaveLocked() {
+        std::string error;
+        const int saved = SaveStateFile(stateFile_, memory_, nullptr, &error);
+        if (saved == 1) {
+            saved_ = SerializeState(memory_);
+            lastSaveError_.clear();
+            return saved;
+        }
+        const std::string reason = "the virtual keyboard cannot save its state to \"" +
+                                   stateFile_.string() + "\": " + error;
+        if (reason != lastSaveError_) {
+            lastSaveError_ = reason;
+            if (saveFailed_) {
+                saveFailed_(reason);
+            }
+        }
+        return saved;
     }
 
     int AddRead(const QfRequestKey& key, dev::NotificationSink* sink, std::uint32_t tag,
@@ -316,12 +352,19 @@ public:
 
     int SaveState() {
         std::lock_guard lock(mutex_);
-        return SaveStateFile(stateFile_, memory_);
+        if (stateFile_.empty()) {
+            return 0;
+        }
+        return SaveLocked();
     }
 
     int LoadState() {
         std::lock_guard lock(mutex_);
-        return LoadStateFile(stateFile_, memory_);
+        const int loaded = LoadStateFile(stateFile_, memory_);
+        if (loaded == 1) {
+            saved_ = SerializeState(memory_);
+        }
+        return loaded;
     }
 
 private:
@@ -428,6 +471,7 @@ private:
     }
 
     const std::filesystem::path stateFile_;
+    const std::function<void(const std::string&)> saveFailed_;
 
     mutable std::mutex mutex_;  // everything below but the trace
     KeyboardMemory memory_;
@@ -443,6 +487,8 @@ private:
     std::size_t receivedTotal_ = 0;
     std::uint32_t deliveringId_ = 0;
     std::condition_variable delivered_;
+    std::vector<std::uint8_t> saved_;  // what the state file holds, when loaded or saved
+    std::string lastSaveError_;        // the last save failure reported, empty after a save
 
     mutable std::mutex traceMutex_;
     std::vector<TraceEntry> trace_;

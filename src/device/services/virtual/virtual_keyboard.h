@@ -33,17 +33,26 @@
 
 namespace qf::vkbd {
 
+// Prints a failed save of the state file on the standard error stream, as
+// "quillfen: <reason>".
+void PrintSaveFailure(const std::string& reason);
+
 struct VirtualKeyboardOptions {
     std::uint8_t macroUnits = 32;  // macro memory in 128-byte units (32 = 4 KiB)
     bool plugged = true;
     std::filesystem::path stateFile;  // empty = no state file
+    // Told why a save of the state file failed (the file and the system's reason), once per
+    // reason in a row. Runs under the keyboard's lock: it must not call back into the keyboard.
+    // Empty: failures are only seen in the results.
+    std::function<void(const std::string& reason)> saveFailed = PrintSaveFailure;
 };
 
 class VirtualKeyboard final : public qf::device::DeviceService {
 public:
     explicit VirtualKeyboard(VirtualKeyboardOptions options = {});
     // Stops the delivery thread (replies not yet delivered are dropped) and saves the state
-    // when a state file is set. Must not run inside a sink (on the delivery thread).
+    // when a state file is set and does not already hold it. Must not run inside a sink (on
+    // the delivery thread).
     ~VirtualKeyboard() override;
     VirtualKeyboard(const VirtualKeyboard&) = delete;
     VirtualKeyboard& operator=(const VirtualKeyboard&) = delete;
@@ -132,8 +141,13 @@ public:
     // from a sink, on the delivery thread).
     void WaitIdle();
 
-    // The state file: 1 saved / loaded, 0 failure (no state file set, unreadable, or not a
-    // valid state file; memory is then unchanged).
+    // The state file is written when a transfer ends (EndTransfer) and when the device info is
+    // written; when that write fails, the command's reply carries status 0xFE (the command
+    // result -103) and `saveFailed` is told the reason, so that a change that will not survive
+    // the run is never reported done. The keyboard's memory keeps the change meanwhile.
+    //
+    // SaveState / LoadState: 1 saved / loaded, 0 failure (no state file set, unwritable,
+    // unreadable, or not a valid state file; memory is then unchanged).
     [[nodiscard]] int SaveState();
     [[nodiscard]] int LoadState();
 
