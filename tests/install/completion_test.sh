@@ -42,7 +42,7 @@ complete_line() {
     COMP_WORDS=()
     for ((i = 0; i < ${#line}; i++)); do
         c=${line:i:1}
-        if [[ $c == '\' ]]; then
+        if [[ $c == \\ ]]; then
             word+=$c${line:i+1:1}
             i=$((i + 1))
         elif [[ $c == ' ' ]]; then

@@ -33,10 +33,10 @@ echo "  ... and $(find "$app/Skins" -type f | wc -l) files in $app_dir/Skins"
 # --- Layout ----------------------------------------------------------------------------------
 
 expect_file() {
-    [ -f "$1" ] && [ -s "$1" ] || fail "missing or empty: ${1#"$dest"}"
+    if [ ! -s "$1" ]; then fail "missing or empty: ${1#"$dest"}"; fi
 }
 expect_executable() {
-    [ -f "$1" ] && [ -x "$1" ] || fail "missing or not executable: ${1#"$dest"}"
+    if [ ! -f "$1" ] || [ ! -x "$1" ]; then fail "missing or not executable: ${1#"$dest"}"; fi
 }
 
 programs=(quillfenctl Velmorad)
@@ -100,7 +100,7 @@ for size in 16 22 24 32 48 64 128 256; do
     # PNG: the width and height are big-endian words at bytes 16 and 20.
     read -r w h < <(od -An -tu1 -j16 -N8 "$icon" |
         awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
-    [ "$w" = "$size" ] && [ "$h" = "$size" ] || fail "icon ${size}x${size} is ${w}x${h}"
+    if [ "$w" != "$size" ] || [ "$h" != "$size" ]; then fail "icon ${size}x${size} is ${w}x${h}"; fi
 done
 expect_file "$root/share/icons/hicolor/scalable/apps/quillfen.svg"
 
