@@ -141,6 +141,18 @@ status=$?
 [ $status -eq 0 ] || fail "quillfenctl --help exited with $status"
 grep -q "Usage: quillfenctl" <<<"$out" || fail "quillfenctl --help printed no usage: $out"
 
+# --version names the package's version, once the tool has the option (it is a usage error,
+# exit 2, before).
+out=$(run quillfenctl --version 2>&1)
+status=$?
+if [ $status -eq 0 ]; then
+    grep -qF "$version" <<<"$out" || fail "quillfenctl --version does not say $version: $out"
+elif [ $status -eq 2 ]; then
+    echo "SKIPPED (quillfenctl has no --version yet): its version checked"
+else
+    fail "quillfenctl --version exited with $status: $out"
+fi
+
 # The virtual keyboard's state lands in the given XDG_STATE_HOME; the lighting mode names come
 # from the installed skin, found through /proc/self/exe behind the link.
 out=$(run quillfenctl --virtual info 2>&1)
