@@ -1,6 +1,7 @@
-// The user colour files: one small INI file per on-board profile in the install folder's
-// "Skins" folder, recording per user mode the name the user typed and the paint tool settings.
-// The program writes them and never reads them back.
+// The user colour files: one small INI file per on-board profile in the "Skins" folder of a root
+// folder (the program's session gives the user's data folder, since the install folder may be
+// read-only), recording per user mode the name the user typed and the paint tool settings. The
+// program writes them and never reads them back.
 //
 // Every write changes only its own keys; any other section or key of the file is kept. A file
 // comes into being with its first write; the "Skins" folder is never created.

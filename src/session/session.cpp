@@ -28,6 +28,32 @@ int LoadLanguage(const fs::path& file, text::LanguageTable& language) {
     return text::LanguageSetting(doc);
 }
 
+// Where the user colour files go: a folder of the user's own. The install folder may be read-only
+// (/usr/lib/quillfen), so the files sit in "$XDG_DATA_HOME/quillfen/Skins" (or
+// "~/.local/share/quillfen/Skins"), named as beside the program. Without a home folder they stay
+// beside the program.
+fs::path UserColourRoot(const app::Environment& environment, const app::InstallPaths& install) {
+    if (environment.variable) {
+        fs::path data;
+        if (const auto xdg = environment.variable("XDG_DATA_HOME");
+            xdg && fs::path(*xdg).is_absolute()) {
+            data = *xdg;
+        } else if (const auto home = environment.variable("HOME");
+                   home && fs::path(*home).is_absolute()) {
+            data = fs::path(*home) / ".local" / "share";
+        }
+        if (!data.empty()) {
+            const fs::path root = data / "quillfen";
+            std::error_code ec;
+            fs::create_directories(root / "Skins", ec);
+            if (!ec) {
+                return root;
+            }
+        }
+    }
+    return install.installFolder;
+}
+
 }  // namespace
 
 Session::Session(SessionSource source, SessionWindows windows) : windows_(windows) {
@@ -49,8 +75,8 @@ Session::Session(SessionSource source, SessionWindows windows) : windows_(window
         // A missing layout leaves every control at its default place; the window reports it.
         (void)text::LoadIniFile(install_.mainSkin.file, mainLayout_);
     }
-    settings_ = std::make_unique<app::Settings>(
-        iniFiles_, user_ ? user_->settingsStoreFile : fs::path());
+    settings_ =
+        std::make_unique<app::Settings>(iniFiles_, user_ ? user_->settingsStoreFile : fs::path());
 
     link_ = std::make_unique<device::DeviceLink>(source.service, source.timing);
     active_ = std::make_unique<profiles::ActiveProfile>(link_->commands(), appState_);
@@ -59,12 +85,13 @@ Session::Session(SessionSource source, SessionWindows windows) : windows_(window
     transfers_ = std::make_unique<profiles::ProfileTransfers>(profiles::TransferDependencies{
         link_->commands(), store_, defaultKeymap_, appState_, windows_.prompter, language_,
         ProfileFolder(), *active_, *assignments_, windows_.switchHost});
-    switching_ = std::make_unique<profiles::ProfileSwitching>(profiles::SwitchDependencies{
-        store_, *active_, *assignments_, windows_.switchHost, windows_.prompter, language_,
-        ProfileFolder(), *transfers_});
+    switching_ = std::make_unique<profiles::ProfileSwitching>(
+        profiles::SwitchDependencies{store_, *active_, *assignments_, windows_.switchHost,
+                                     windows_.prompter, language_, ProfileFolder(), *transfers_});
     lighting_ = std::make_unique<lighting::LightingModel>(link_->commands(), windows_.lightingView,
                                                           iniFiles_, UserSettingsFile());
-    userColours_ = std::make_unique<lighting::UserColourFiles>(iniFiles_, install_.installFolder);
+    userColours_ = std::make_unique<lighting::UserColourFiles>(
+        iniFiles_, UserColourRoot(source.environment, install_));
     recorder_ = std::make_unique<macros::MacroRecorder>(
         source.clock ? source.clock : macros::TickSource(&macros::SteadyTickMs), *settings_,
         language_, &hooks_);

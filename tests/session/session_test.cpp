@@ -100,9 +100,14 @@ protected:
         variables["XDG_CONFIG_HOME"] = (home / "config").string();
     }
 
+    // The monitor stops while the window still answers, then the window closes, then the
+    // session goes: nothing the window thread runs reaches a session that is gone.
     ~SessionTest() override {
-        session.reset();
+        if (session) {
+            session->StopMonitor();
+        }
         window.Close();
+        session.reset();
     }
 
     void Build() {
@@ -173,6 +178,13 @@ TEST_F(SessionTest, BuildingReadsTheFilesAndTouchesNoKeyboard) {
     EXPECT_EQ(session->languageSetting(), 1);
     EXPECT_EQ(session->language().Text(text::TextId::KEYBOARD_TRAY_DESC), "Tray words");
     EXPECT_EQ(text::ReadSkinScreen(session->mainLayout()).link, "https://example.org/kb");
+
+    // The user colour files go to the user's data folder, not beside the program (which may be
+    // read-only once installed).
+    EXPECT_EQ(session->userColours().FileOf(1),
+              home / ".local" / "share" / "quillfen" / "Skins" / "UserDengColor_1.userd");
+    EXPECT_EQ(session->userColours().WriteUserModeName(1, 0, "Mine"), 1);
+    EXPECT_FALSE(fs::exists(install / "Skins" / "UserDengColor_1.userd"));
 
     // Nothing was asked of the keyboard, no thread runs.
     EXPECT_TRUE(keyboard.Trace().empty());
@@ -259,9 +271,14 @@ TEST_F(SessionTest, DestroyingARunningSessionStopsTheMonitorFirst) {
     Build();
     window.SetReady(true);
     (void)session->StartMonitor();
+    ASSERT_TRUE(window.WaitUntil(
+        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
+    Settle();
+    // The window closes first, as the program's link does (its sends return at once), with key
+    // events still arriving; no Stop: the destructor joins the threads before the objects they
+    // use go (the sanitizer builds catch a thread that outlives them).
+    window.Close();
     keyboard.PressConsumerCode(monitor::kCodeBankSwitch);
-    // No Stop: the destructor joins the threads before the objects they use go (the sanitizer
-    // builds catch a thread that outlives them).
     session.reset();
     const int shown = views.bankIndicators.load();
     keyboard.PressConsumerCode(monitor::kCodeBankSwitch);

@@ -87,9 +87,7 @@ protected:
         QTest::qWait(50);
     }
 
-    std::uint8_t KeyboardProfile() const {
-        return keyboard.Memory(vkbd::Area::DeviceInfo)[10];
-    }
+    std::uint8_t KeyboardProfile() const { return keyboard.Memory(vkbd::Area::DeviceInfo)[10]; }
 
     TempFolder install;
     TempFolder home;

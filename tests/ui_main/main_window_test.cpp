@@ -35,11 +35,11 @@ TEST_F(MainWindowWidgetTest, WithoutANotificationAreaTheWindowStartsShownWithIts
     // Every button of the window inside it, where the skin puts it; Apply disabled; the
     // version button disabled; the macro meter says what the macros take.
     const QRect inside = window->rect();
-    for (std::uint32_t id : {presenters::kCtlProfiles, presenters::kCtlMacro, presenters::kCtlOk,
-                             presenters::kCtlCancel, presenters::kCtlApply, presenters::kCtlHelp,
-                             presenters::kCtlMinimize, presenters::kCtlMenu, presenters::kCtlClose,
-                             presenters::kCtlLink, presenters::kCtlProfile1,
-                             presenters::kCtlDefault}) {
+    for (std::uint32_t id :
+         {presenters::kCtlProfiles, presenters::kCtlMacro, presenters::kCtlOk,
+          presenters::kCtlCancel, presenters::kCtlApply, presenters::kCtlHelp,
+          presenters::kCtlMinimize, presenters::kCtlMenu, presenters::kCtlClose,
+          presenters::kCtlLink, presenters::kCtlProfile1, presenters::kCtlDefault}) {
         PictureButton* button = window->ButtonOf(id);
         ASSERT_NE(button, nullptr) << id;
         EXPECT_TRUE(button->isVisible()) << id;
@@ -73,8 +73,7 @@ TEST_F(MainWindowWidgetTest, TheProfileButtonsContextMenuChecksTheActiveProfile)
     EXPECT_FALSE(menu[1].checked);
     EXPECT_EQ(window->ButtonOf(presenters::kCtlProfiles)->text().toStdString(), menu[0].text);
 
-    window->ButtonOf(presenters::kCtlProfiles)
-        ->customContextMenuRequested(QPoint(2, 2));
+    window->ButtonOf(presenters::kCtlProfiles)->customContextMenuRequested(QPoint(2, 2));
     QMenu* popup = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([&] {
         popup = window->findChild<QMenu*>();
@@ -90,9 +89,9 @@ TEST_F(MainWindowWidgetTest, ClosingWithoutANotificationAreaEndsTheProgramInOrde
     window->close();  // the window manager's close box
     EXPECT_FALSE(window->isVisible());
     const std::vector<presenters::EndingStep> expected = {
-        presenters::EndingStep::BeginClosing,        presenters::EndingStep::ReleaseInstance,
-        presenters::EndingStep::StopMonitor,         presenters::EndingStep::ClearDeviceListener,
-        presenters::EndingStep::FreeStores,          presenters::EndingStep::QuitEventLoop};
+        presenters::EndingStep::BeginClosing, presenters::EndingStep::ReleaseInstance,
+        presenters::EndingStep::StopMonitor,  presenters::EndingStep::ClearDeviceListener,
+        presenters::EndingStep::FreeStores,   presenters::EndingStep::QuitEventLoop};
     EXPECT_EQ(shell.steps, expected);
     EXPECT_FALSE(window->tray().exists());
 }

@@ -54,7 +54,8 @@ protected:
         std::copy_n(memory.begin(), image.size(), image.begin());
         std::vector<std::uint8_t> block(keys::kKeyBlockSize);
         EXPECT_EQ(keys::KeymapImageToKeyBlock(image, session->defaultKeymap().Get(), block), 1);
-        return keys::KeyRecord::Read(block.data() + keys::ScanToKeyIndex(scan) * keys::kKeyRecordSize);
+        return keys::KeyRecord::Read(block.data() +
+                                     keys::ScanToKeyIndex(scan) * keys::kKeyRecordSize);
     }
 
     QString xdotool_;

@@ -4,6 +4,7 @@
 // program and a missing device service. What the program does is read from its log category.
 #include <signal.h>
 
+#include <gtest/gtest.h>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "text/temp_folder.h"
 

@@ -242,8 +242,7 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (tray == 0 || programs.size() != 2 || programs[0].argv.empty() ||
-        programs[1].argv.empty()) {
+    if (tray == 0 || programs.size() != 2 || programs[0].argv.empty() || programs[1].argv.empty()) {
         return Usage();
     }
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
@@ -257,10 +256,10 @@ int main(int argc, char** argv) {
         for (std::size_t p = 0; p < programs.size(); ++p) {
             results[p].push_back(Measure(connection, tray, programs[p]));
             const Run& run = results[p].back();
-            std::printf("run %d %-10s docked %7.1f ms  idle %7.1f ms  peak RSS %6.1f MB  "
-                        "SIGTERM->exit %6.1f ms\n",
-                        r + 1, programs[p].name.c_str(), run.dockMs, run.idleMs, run.rssMb,
-                        run.exitMs);
+            std::printf(
+                "run %d %-10s docked %7.1f ms  idle %7.1f ms  peak RSS %6.1f MB  "
+                "SIGTERM->exit %6.1f ms\n",
+                r + 1, programs[p].name.c_str(), run.dockMs, run.idleMs, run.rssMb, run.exitMs);
             std::fflush(stdout);
         }
     }
@@ -277,13 +276,12 @@ int main(int argc, char** argv) {
             ending.push_back(run.exitMs);
         }
         medians.push_back({Median(dock), Median(idle), Median(rss), Median(ending)});
-        std::printf("%-10s %10.1f %10.1f %12.1f %16.1f\n", programs[p].name.c_str(),
-                    medians[p][0], medians[p][1], medians[p][2], medians[p][3]);
+        std::printf("%-10s %10.1f %10.1f %12.1f %16.1f\n", programs[p].name.c_str(), medians[p][0],
+                    medians[p][1], medians[p][2], medians[p][3]);
     }
-    std::printf("ratio %s/%s: docked %.2fx, idle %.2fx, peak RSS %.2fx\n",
-                programs[0].name.c_str(), programs[1].name.c_str(),
-                medians[0][0] / medians[1][0], medians[0][1] / medians[1][1],
-                medians[0][2] / medians[1][2]);
+    std::printf("ratio %s/%s: docked %.2fx, idle %.2fx, peak RSS %.2fx\n", programs[0].name.c_str(),
+                programs[1].name.c_str(), medians[0][0] / medians[1][0],
+                medians[0][1] / medians[1][1], medians[0][2] / medians[1][2]);
     xcb_disconnect(connection);
     return 0;
 }

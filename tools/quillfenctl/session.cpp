@@ -147,6 +147,9 @@ int Session::LoadService() {
         }
         vkbd::VirtualKeyboardOptions vopts;
         vopts.stateFile = state;
+        // A change the state file cannot keep fails its command (status 0xFE); the reason is
+        // kept so that the failure is told as the file problem it is.
+        vopts.saveFailed = [this](const std::string& reason) { virtualSaveFailure_ = reason; };
         virtualStateFile_ = state;
         virtualKeyboard_ = std::make_unique<vkbd::VirtualKeyboard>(vopts);
         return kExitOk;
@@ -263,6 +266,11 @@ int Session::DeviceFailure(std::string_view what, int result,
         text += " (no report to the keyboard failed)";
     }
     PrintMessage(text);
+    if (!virtualSaveFailure_.empty()) {
+        PrintMessage("the virtual keyboard's state file \"" + virtualStateFile_.string() +
+                     "\" cannot be written (" + virtualSaveFailure_ + "): the change is not kept");
+        return kExitFile;
+    }
     return kExitDevice;
 }
 

@@ -125,6 +125,9 @@ private:
     bool changesKeyboard_ = false;  // a writing command runs
     std::filesystem::path virtualStateFile_;
     std::FILE* traceFile_ = nullptr;
+    // Why the virtual keyboard last failed to save its state file (empty: it never did). Before
+    // the keyboard, which reports into it until it goes.
+    std::string virtualSaveFailure_;
     std::unique_ptr<vkbd::VirtualKeyboard> virtualKeyboard_;
     std::unique_ptr<device::DeviceService> libraryService_;
     std::unique_ptr<device::TracingService> tracing_;

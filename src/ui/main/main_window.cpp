@@ -1,7 +1,7 @@
 #include "ui/main/main_window.h"
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
@@ -101,8 +101,8 @@ QString DialogFilter(const FileDialogSpec& spec) {
 // ---- File dialogs ----
 
 std::optional<std::filesystem::path> QtFileChooser::ChooseOpenFile(const FileDialogSpec& spec) {
-    const QString file = QFileDialog::getOpenFileName(parent_, QString(), QString(),
-                                                      DialogFilter(spec));
+    const QString file =
+        QFileDialog::getOpenFileName(parent_, QString(), QString(), DialogFilter(spec));
     if (file.isEmpty()) {
         return std::nullopt;
     }
@@ -150,9 +150,9 @@ MainWindow::MainWindow(MainWindowParts parts)
         parts_.profileFiles = ownProfileFiles_.get();
     }
 
-    keyboardView_ = std::make_unique<KeyboardViewPresenter>(KeyboardViewDependencies{
-        widgets(), *this, session_.lighting(), session_.bank(), session_.settings(),
-        [this] { presenter_->MarkUnapplied(); }});
+    keyboardView_ = std::make_unique<KeyboardViewPresenter>(
+        KeyboardViewDependencies{widgets(), *this, session_.lighting(), session_.bank(),
+                                 session_.settings(), [this] { presenter_->MarkUnapplied(); }});
     Bind(*keyboardView_);
 
     panelWidgets_ =
@@ -164,10 +164,10 @@ MainWindow::MainWindow(MainWindowParts parts)
     panelWidgets_->Bind(panel_.get());
 
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowDependencies{
-        *this, parts_.shell, *parts_.files, *panel_, parts_.bridge.prompter(),
-        session_.language(), install.languageFile, session_.appState(), session_.store(),
-        session_.transfers(), session_.switching(), session_.assignments(), session_.lighting(),
-        session_.handlers(), install.helpPage, text::ReadSkinScreen(session_.mainLayout()).link});
+        *this, parts_.shell, *parts_.files, *panel_, parts_.bridge.prompter(), session_.language(),
+        install.languageFile, session_.appState(), session_.store(), session_.transfers(),
+        session_.switching(), session_.assignments(), session_.lighting(), session_.handlers(),
+        install.helpPage, text::ReadSkinScreen(session_.mainLayout()).link});
 
     trayMenu_ = std::make_unique<TrayMenuPresenter>(session_.language(), install.languageFile);
     tray_ = std::make_unique<TrayIcon>(
@@ -255,8 +255,7 @@ void MainWindow::BuildButtons() {
                 button->SetCaptionStyle(true, 10, QStringLiteral("Arial"), QColor(kLightCaption));
                 break;
             case Caption::Version:
-                button->SetCaptionStyle(true, 8, QStringLiteral("Verdana"),
-                                        QColor(kLightCaption));
+                button->SetCaptionStyle(true, 8, QStringLiteral("Verdana"), QColor(kLightCaption));
                 break;
             case Caption::Plain:
                 button->SetCaptionStyle(true, 9, QStringLiteral("Tahoma"), Qt::white);
@@ -493,9 +492,9 @@ void MainWindow::ShowAboutBox(const AboutBoxModel& about) {
     }
     about_->setWindowTitle(windowTitle());
     const QString link = Q(about.link).toHtmlEscaped();
-    about_->setText(QStringLiteral("<p>%1</p><p>%2</p><p><a href=\"%3\">%3</a></p>")
-                        .arg(Q(about.introduction).toHtmlEscaped(),
-                             Q(about.copyright).toHtmlEscaped(), link));
+    about_->setText(
+        QStringLiteral("<p>%1</p><p>%2</p><p><a href=\"%3\">%3</a></p>")
+            .arg(Q(about.introduction).toHtmlEscaped(), Q(about.copyright).toHtmlEscaped(), link));
     about_->show();
     about_->raise();
     about_->activateWindow();
@@ -520,21 +519,11 @@ void MainWindow::EnsureEditor() {
     }
     const app::InstallPaths& install = session_.install();
     editor_ = std::make_unique<AssignmentEditorDialog>(
-        EditorWindowDependencies{session_.store(),
-                                 session_.assignments(),
-                                 *keyboardView_,
-                                 session_.recorder(),
-                                 *hooks_,
-                                 *grab_,
-                                 parts_.bridge.prompter(),
-                                 session_.language(),
-                                 install.languageFile,
-                                 install.compositeSkin.file,
-                                 install.installFolder,
-                                 pictures(),
-                                 session_.appState(),
-                                 *parts_.onScreenKeyboard,
-                                 [this] { presenter_->Help(); }},
+        EditorWindowDependencies{
+            session_.store(), session_.assignments(), *keyboardView_, session_.recorder(), *hooks_,
+            *grab_, parts_.bridge.prompter(), session_.language(), install.languageFile,
+            install.compositeSkin.file, install.installFolder, pictures(), session_.appState(),
+            *parts_.onScreenKeyboard, [this] { presenter_->Help(); }},
         this);
 }
 
@@ -544,12 +533,11 @@ void MainWindow::EnsureManager() {
     }
     const app::InstallPaths& install = session_.install();
     manager_ = std::make_unique<ProfileManagerDialog>(
-        ProfileWindowDependencies{session_.settings(), session_.activeProfile(),
-                                  session_.transfers(), session_.switching(), *presenter_,
-                                  parts_.bridge.prompter(), session_.language(),
-                                  session_.ProfileFolder(), *parts_.profileFiles,
-                                  install.profileSkin.file, install.installFolder, pictures(),
-                                  [this] { presenter_->Help(); }},
+        ProfileWindowDependencies{
+            session_.settings(), session_.activeProfile(), session_.transfers(),
+            session_.switching(), *presenter_, parts_.bridge.prompter(), session_.language(),
+            session_.ProfileFolder(), *parts_.profileFiles, install.profileSkin.file,
+            install.installFolder, pictures(), [this] { presenter_->Help(); }},
         this);
     if (ownProfileFiles_) {
         ownProfileFiles_->SetParent(manager_.get());
@@ -679,8 +667,7 @@ void MainWindow::HideMainWindow() {
 // ---- Keys and closing ----
 
 bool MainWindow::FilterKey(QKeyEvent* event, bool pressed) {
-    const bool effectListFocused =
-        QApplication::focusWidget() == &panelWidgets_->effectList();
+    const bool effectListFocused = QApplication::focusWidget() == &panelWidgets_->effectList();
     return presenter_->OnKey(WindowKeyOf(event->key()), pressed, effectListFocused);
 }
 

@@ -21,10 +21,10 @@
 #include <memory>
 #include <optional>
 
+#include "presenters/hook_owner.h"
 #include "presenters/keyboard_view.h"
 #include "presenters/lighting_panel.h"
 #include "presenters/main_window_presenter.h"
-#include "presenters/hook_owner.h"
 #include "presenters/tray_menu.h"
 #include "session/session.h"
 #include "ui/bridge/window_bridge.h"

@@ -5,9 +5,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTimer>
+#include <QIcon>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,7 @@
 #include "ui/shell/instance_lock.h"
 #include "ui/shell/termination_signals.h"
 #include "ui/skin/skinned_dialog.h"
+#include "ui/tray/tray_icon.h"
 
 Q_LOGGING_CATEGORY(lcShell, "quillfen.shell", QtWarningMsg)
 
@@ -144,12 +146,11 @@ int RunProgram(int argc, char** argv) {
     const app::Environment environment = app::Environment::FromProcess();
     app::InstallPaths install;
     (void)app::BuildInstallPaths(environment.executable, install);
-    const std::string executableName =
-        install.executableName.empty() ? std::string(kDefaultExecutableName)
-                                       : install.executableName;
-    const presenters::InstanceNames names =
-        presenters::MakeInstanceNames(executableName, static_cast<unsigned>(::getuid()),
-                                      environment.variable("XDG_RUNTIME_DIR"));
+    const std::string executableName = install.executableName.empty()
+                                           ? std::string(kDefaultExecutableName)
+                                           : install.executableName;
+    const presenters::InstanceNames names = presenters::MakeInstanceNames(
+        executableName, static_cast<unsigned>(::getuid()), environment.variable("XDG_RUNTIME_DIR"));
 
     if (commandLine.kill) {
         // No instance: nothing to wait for, and nothing is left behind.
@@ -178,7 +179,10 @@ int RunProgram(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("Quillfen"));
     QApplication::setOrganizationName(QStringLiteral("Quillfen_Orvanti"));
-    QApplication::setDesktopFileName(QStringLiteral("quillfen"));
+    // Matches the menu entry, so that a Wayland desktop pairs the window with its icon.
+    QApplication::setDesktopFileName(QStringLiteral("org.quillfen.Quillfen"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("quillfen"), TrayPicture(app::kIconKeyboardPresent)));
 
     milestone("application");
     StartCompanion(install.companionProgram);
@@ -222,10 +226,9 @@ int RunProgram(int argc, char** argv) {
     }
     QObject::connect(&server, &InstanceServer::requestReceived, &window,
                      [&window](presenters::InstanceRequest request) {
-                         qCDebug(lcShell) << "request received:"
-                                          << (request == presenters::InstanceRequest::Open
-                                                  ? "OPEN"
-                                                  : "KILL");
+                         qCDebug(lcShell)
+                             << "request received:"
+                             << (request == presenters::InstanceRequest::Open ? "OPEN" : "KILL");
                          if (request == presenters::InstanceRequest::Open) {
                              (void)window.presenter().OnMessage(app::kMsgOpen, app::kTagOpen);
                          } else if (request == presenters::InstanceRequest::Kill) {
@@ -233,7 +236,8 @@ int RunProgram(int argc, char** argv) {
                          }
                      });
     QString signalError;
-    const std::unique_ptr<TerminationSignals> termination = TerminationSignals::Install(&signalError);
+    const std::unique_ptr<TerminationSignals> termination =
+        TerminationSignals::Install(&signalError);
     if (termination) {
         QObject::connect(termination.get(), &TerminationSignals::terminationRequested, &window,
                          [&window](int signal) {
