@@ -15,8 +15,8 @@ inline constexpr std::size_t kRecordsPerBlock = 512;
 inline constexpr std::size_t kKeyBlockSize = kKeyRecordSize * kRecordsPerBlock;  // 8192
 
 // Record numbering inside one key block.
-inline constexpr std::size_t kKeyIndexRecords = 256;  // records 0..255: keys by key index
-inline constexpr std::size_t kFirstGRecord = 256;     // 256..264 bank A G1..G9
+inline constexpr std::size_t kKeyIndexRecords = 256;    // records 0..255: keys by key index
+inline constexpr std::size_t kFirstGRecord = 256;       // 256..264 bank A G1..G9
 inline constexpr std::size_t kFirstBankBGRecord = 265;  // 265..273 bank B G1..G9
 inline constexpr std::size_t kGKeysPerBank = 9;
 inline constexpr std::size_t kLastGRecord = 273;
@@ -25,15 +25,15 @@ inline constexpr std::uint16_t kGCodeBankA = 0x0300;
 inline constexpr std::uint16_t kGCodeBankB = 0x1300;
 
 enum class KeyKind : std::uint16_t {
-    Default = 0,    // the keyboard's own function
-    Disabled = 1,   // no function
-    Key = 2,        // value = target ScanCode
-    Program = 3,    // path in the record's string-table slot
-    Macro = 4,      // value = macro id 1..100, extra = repeat count
+    Default = 0,   // the keyboard's own function
+    Disabled = 1,  // no function
+    Key = 2,       // value = target ScanCode
+    Program = 3,   // path in the record's string-table slot
+    Macro = 4,     // value = macro id 1..100, extra = repeat count
     StopMacro = 5,
-    Text = 6,       // text in the record's string-table slot
-    Media = 7,      // value = media index 0..17
-    Function = 8,   // value = function index 0..10
+    Text = 6,      // text in the record's string-table slot
+    Media = 7,     // value = media index 0..17
+    Function = 8,  // value = function index 0..10
 };
 
 struct KeyRecord {

@@ -15,8 +15,8 @@
 #include <functional>
 #include <utility>
 
-#include "monitor/monitor_views.h"
 #include "lighting/lighting_model.h"
+#include "monitor/monitor_views.h"
 #include "profiles/transfers.h"
 
 namespace qf::monitor {

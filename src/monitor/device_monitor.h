@@ -29,11 +29,11 @@
 #include "app/app_state.h"
 #include "app/main_window_link.h"
 #include "device/device_link.h"
+#include "keys/default_keymap.h"
 #include "monitor/led_status.h"
 #include "monitor/monitor_views.h"
 #include "monitor/serial_worker.h"
 #include "monitor/tray_icons.h"
-#include "keys/default_keymap.h"
 #include "text/language.h"
 #include "text/prompter.h"
 

@@ -55,7 +55,7 @@ inline Bytes MemoryReply(const Report& request, std::uint8_t status = 0) {
 }
 
 class FakeService final : public DeviceService {
-  public:
+public:
     using Responder = std::function<Response(const Report& request)>;
 
     struct Write {
@@ -218,7 +218,7 @@ class FakeService final : public DeviceService {
         return requestId != 0 ? 1 : 0;
     }
 
-  private:
+private:
     using Clock = std::chrono::steady_clock;
     struct Delivery {
         Clock::time_point due;

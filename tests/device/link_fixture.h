@@ -35,7 +35,7 @@ inline Bytes ReplyTo(std::uint8_t command, std::uint8_t status = 0) {
 }
 
 class LinkTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ASSERT_EQ(link.IssueReadRequests(), 1); }
 
     DeviceCommands& commands() { return link.commands(); }

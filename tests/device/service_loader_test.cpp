@@ -52,7 +52,7 @@ struct StandIn {
 };
 
 class RecordingSink : public NotificationSink {
-  public:
+public:
     int OnDeviceNotify(const QfDeviceNotification& notification) override {
         kinds.push_back(notification.kind);
         const auto bytes = NotificationBytes(notification);
@@ -65,7 +65,7 @@ class RecordingSink : public NotificationSink {
 
 // Sets or clears QUILLFEN_HIDSERV for one test and puts the old value back.
 class ScopedEnvironment {
-  public:
+public:
     explicit ScopedEnvironment(const char* value) {
         if (const char* old = getenv(kDeviceServiceEnvironmentVariable)) {
             old_ = old;
@@ -84,7 +84,7 @@ class ScopedEnvironment {
         }
     }
 
-  private:
+private:
     std::optional<std::string> old_;
 };
 
@@ -166,7 +166,7 @@ TEST(ServiceLoader, MissingLibraryIsNamed) {
 }
 
 class InstallFolder : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         folder_ = std::filesystem::temp_directory_path() /
                   ("quillfen-loader-" + std::to_string(::getpid()) + "-" +

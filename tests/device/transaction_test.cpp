@@ -14,7 +14,7 @@ const Report kInfoRequest = FrameOf({0x04, 0x2F, 0x00, 0x03, 0x2C});
 constexpr std::uint8_t kInfo = 3;
 
 class TransactionTest : public LinkTest {
-  protected:
+protected:
     int Transact(const std::uint8_t* request, std::uint32_t length, Report& reply,
                  std::int32_t& received, std::uint32_t capacity = kReportSize) {
         return link.transport().TransactReport(request, length, reply.data(), capacity, &received);

@@ -25,7 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 inline constexpr auto kPatience = std::chrono::seconds(10);
 
 class FakeWorld {
-  public:
+public:
     struct Node {
         std::vector<HidInterfaceInfo> collections;
         bool present = true;
@@ -83,7 +83,7 @@ class FakeWorld {
 };
 
 class FakeDevice final : public HidDevice {
-  public:
+public:
     FakeDevice(std::shared_ptr<FakeWorld> world, std::string path, std::uint64_t epoch)
         : world_(std::move(world)), path_(std::move(path)), epoch_(epoch) {}
     ~FakeDevice() override {
@@ -151,7 +151,7 @@ class FakeDevice final : public HidDevice {
         return static_cast<int>(n);
     }
 
-  private:
+private:
     bool Alive(const FakeWorld::Node& node) const { return node.present && node.epoch == epoch_; }
 
     std::shared_ptr<FakeWorld> world_;
@@ -160,7 +160,7 @@ class FakeDevice final : public HidDevice {
 };
 
 class FakeBackend final : public HidBackend {
-  public:
+public:
     explicit FakeBackend(std::shared_ptr<FakeWorld> world) : world_(std::move(world)) {}
 
     int Start() override {
@@ -201,13 +201,13 @@ class FakeBackend final : public HidBackend {
         return std::make_unique<FakeDevice>(world_, path, found->second.epoch);
     }
 
-  private:
+private:
     std::shared_ptr<FakeWorld> world_;
 };
 
 // Fired by the test on its own thread, as udev would fire on the monitor's thread.
 class FakeHotplug final : public HotplugSource {
-  public:
+public:
     struct State {
         std::function<void()> onChange;
         bool stopped = false;
@@ -219,7 +219,7 @@ class FakeHotplug final : public HotplugSource {
     }
     void Stop() override { state_->stopped = true; }
 
-  private:
+private:
     std::shared_ptr<State> state_;
 };
 

@@ -19,7 +19,7 @@ int Ignore(QfDeviceNotification*) {
 }
 
 class HidServLibraryTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         handle_ = dlopen(QF_HIDSERV_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle_, nullptr) << dlerror();

@@ -39,7 +39,7 @@ struct Seen {
 
 // Handlers are plain function pointers, so what they see goes to one recorder per test.
 class Recorder {
-  public:
+public:
     void Add(const QfDeviceNotification& n) {
         Seen seen;
         seen.kind = n.kind;
@@ -63,7 +63,7 @@ class Recorder {
         return ForLocked(tag);
     }
 
-  private:
+private:
     std::vector<Seen> ForLocked(std::uint32_t tag) const {
         std::vector<Seen> out;
         for (const Seen& s : seen_) {
@@ -114,7 +114,7 @@ Bytes Report(std::uint8_t first, std::size_t size) {
 }
 
 class HidServServiceTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         world_ = std::make_shared<FakeWorld>();
         world_->Add(Keyboard(kLedPath, 0x0008, 0x0089, 2));

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "keys/builtin_keymap.h"
 #include "device/factory_lighting.h"
+#include "keys/builtin_keymap.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "device/services/virtual/virtual_constants.h"
 #include "device/factory_lighting.h"
+#include "device/services/virtual/virtual_constants.h"
 #include "vkbd_test_support.h"
 
 namespace qf::vkbd::test {

@@ -33,7 +33,7 @@ using namespace qf::device;
 
 // Answers every control report at once, on the calling thread, with status 0.
 class InlineService final : public DeviceService {
-  public:
+public:
     int RequestGetDeviceCount(const QfRequestKey&, std::uint32_t) override { return 1; }
     int RequestWriteOne(const QfRequestKey&, const std::uint8_t* data, std::uint32_t,
                         std::uint32_t) override {
@@ -64,7 +64,7 @@ class InlineService final : public DeviceService {
     }
     int DeleteRequestFromUnitId(std::uint32_t) override { return 1; }
 
-  private:
+private:
     NotificationSink* sink_ = nullptr;
     Report reply_{};
 };

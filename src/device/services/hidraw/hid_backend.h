@@ -36,7 +36,7 @@ struct HidInterfaceInfo {
 
 // An open interface. One handle is used by one thread at a time.
 class HidDevice {
-  public:
+public:
     virtual ~HidDevice() = default;
     // Writes one report whose first byte is its report id. Returns the bytes written, or -1.
     [[nodiscard]] virtual int Write(std::span<const std::uint8_t> report) = 0;
@@ -49,7 +49,7 @@ class HidDevice {
 };
 
 class HidBackend {
-  public:
+public:
     virtual ~HidBackend() = default;
     // 1 when the HID layer is ready, 0 when it cannot start.
     [[nodiscard]] virtual int Start() = 0;
@@ -62,7 +62,7 @@ class HidBackend {
 };
 
 class HotplugSource {
-  public:
+public:
     virtual ~HotplugSource() = default;
     // Starts watching; `onChange` is called on the source's own thread whenever HID interfaces
     // may have come or gone. 1 on success, 0 when nothing can be watched.

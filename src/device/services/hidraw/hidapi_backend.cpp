@@ -14,7 +14,7 @@ namespace {
 std::mutex gHidapiMutex;
 
 class HidapiDevice final : public HidDevice {
-  public:
+public:
     explicit HidapiDevice(hid_device* handle) : handle_(handle) {}
     ~HidapiDevice() override {
         std::lock_guard lock(gHidapiMutex);
@@ -47,12 +47,12 @@ class HidapiDevice final : public HidDevice {
         return got < 0 ? -1 : got;
     }
 
-  private:
+private:
     hid_device* handle_;
 };
 
 class HidapiBackend final : public HidBackend {
-  public:
+public:
     int Start() override {
         std::lock_guard lock(gHidapiMutex);
         return hid_init() == 0 ? 1 : 0;

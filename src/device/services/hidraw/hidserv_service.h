@@ -41,7 +41,7 @@ struct ServiceOptions {
 };
 
 class HidServService {
-  public:
+public:
     HidServService(std::unique_ptr<HidBackend> backend, std::unique_ptr<HotplugSource> hotplug,
                    ServiceOptions options = {});
     ~HidServService();
@@ -89,7 +89,7 @@ class HidServService {
     // True on a reader thread of this service.
     [[nodiscard]] bool OnServiceThread() const;
 
-  private:
+private:
     struct Request {
         std::uint32_t id = 0;
         QfRequestKey key{};

@@ -18,7 +18,7 @@ constexpr const char* kSubsystem = "hidraw";
 constexpr const char* kUdevdControl = "/run/udev/control";
 
 class UdevHotplugSource final : public HotplugSource {
-  public:
+public:
     explicit UdevHotplugSource(int fallbackPollMs) : fallbackPollMs_(fallbackPollMs) {}
     ~UdevHotplugSource() override { Stop(); }
     UdevHotplugSource(const UdevHotplugSource&) = delete;
@@ -57,7 +57,7 @@ class UdevHotplugSource final : public HotplugSource {
         wake_ = -1;
     }
 
-  private:
+private:
     void OpenMonitor() {
         udev_ = udev_new();
         if (udev_ == nullptr) {
