@@ -81,7 +81,7 @@ TEST_F(MainWindowOnX11, AKeyAssignedInTheEditorReachesTheKeyboardOnApply) {
     QTimer::singleShot(0, window.get(), [&] {
         AssignmentEditorDialog* editor = window->editor();
         if (!WaitFor([&] { return editor != nullptr && editor->isVisible(); }) ||
-            !WaitFor([&] { return window->grab().grabbed(); })) {
+            !WaitFor([&] { return window->keyboardGrab().grabbed(); })) {
             if (editor != nullptr) {
                 editor->CloseFromOutside();
             }
@@ -95,7 +95,7 @@ TEST_F(MainWindowOnX11, AKeyAssignedInTheEditorReachesTheKeyboardOnApply) {
 
     ASSERT_TRUE(typed) << "the typed key did not reach the editor";
     EXPECT_FALSE(window->IsEditorOpen());
-    EXPECT_FALSE(window->grab().grabbed());
+    EXPECT_FALSE(window->keyboardGrab().grabbed());
     EXPECT_TRUE(window->presenter().unappliedChanges());
     EXPECT_TRUE(window->ButtonOf(presenters::kCtlApply)->isEnabled());
     EXPECT_EQ(KeyboardRecord(kScanA), before) << "written before Apply";

@@ -95,7 +95,7 @@ public:
     [[nodiscard]] QLabel& macroMeter() const { return *meter_; }
     [[nodiscard]] bool isToolWindow() const;
     [[nodiscard]] AssignmentEditorDialog* editor() const { return editor_.get(); }
-    [[nodiscard]] QtKeyboardGrab& grab() const { return *grab_; }
+    [[nodiscard]] QtKeyboardGrab& keyboardGrab() const { return *grab_; }
     [[nodiscard]] ProfileManagerDialog* profileManager() const { return manager_.get(); }
 
     // ---- presenters::MainWindowView ----
