@@ -45,6 +45,17 @@ TEST_F(MainWindowWidgetTest, WithoutANotificationAreaTheWindowStartsShownWithIts
         EXPECT_TRUE(button->isVisible()) << id;
         EXPECT_TRUE(inside.contains(button->geometry())) << id;
     }
+    // Each control once: nothing stray at the window's corner (a second placement of the skin
+    // moves the controls it made before).
+    EXPECT_TRUE(window->ApplyDialogSkin());
+    window->EnsureSkinned();
+    int buttons = 0;
+    for (PictureButton* button : window->findChildren<PictureButton*>(Qt::FindDirectChildrenOnly)) {
+        buttons += button->accessibleName() == QStringLiteral("OK") ? 1 : 0;
+        EXPECT_NE(button->geometry(), QRect(0, 0, 100, 30))
+            << button->accessibleName().toStdString();
+    }
+    EXPECT_EQ(buttons, 1);
     EXPECT_FALSE(window->ButtonOf(presenters::kCtlApply)->isEnabled());
     EXPECT_FALSE(window->ButtonOf(presenters::kCtlVersion)->isEnabled());
     EXPECT_TRUE(window->macroMeter().text().startsWith("macro memory:"))

@@ -30,13 +30,10 @@ sleep 1
 sleep 3
 xdotool mousemove 1000 720
 shot "$work/main.png"
-# The lighting on, the zones effect, three keys painted.
+# The lighting on, the zones effect: the zone colours on the keys.
 xdotool mousemove 280 455 click 1; sleep 0.6
 xdotool mousemove 437 453 click 1; sleep 0.6
 xdotool mousemove 400 787 click 1; sleep 0.8
-for key in 371:279 335:315 407:315 443:315; do
-    xdotool mousemove \${key%:*} \${key#*:} click 1; sleep 0.2
-done
 xdotool mousemove 1000 720
 shot "$work/lighting.png"
 # The notification-area menu.
@@ -58,5 +55,5 @@ xvfb-run -a -s "-screen 0 1280x800x24" "$work/inner.sh"
 convert "$work/main.png" -crop 1010x570+125+75 +repage "$out/main-window.png"
 convert "$work/lighting.png" -crop 1010x570+125+75 +repage "$out/main-window-lighting.png"
 convert "$work/tray.png" -crop 480x230+800+570 +repage "$out/tray-menu.png"
-cp "$work/editor.png" "$out/editor-over-main-window.png"
+convert "$work/editor.png" -crop 1010x570+125+75 +repage "$out/editor-over-main-window.png"
 echo "screenshots in $out"

@@ -247,6 +247,9 @@ void MainWindow::Start() {
 }
 
 void MainWindow::BuildButtons() {
+    if (!buttons_.empty()) {
+        return;  // a re-placement (the skin applied again) moves the buttons made before
+    }
     for (const WindowButton& entry : kWindowButtons) {
         auto* button = new PictureButton(this);
         button->setFocusPolicy(Qt::NoFocus);
