@@ -1,7 +1,10 @@
 #include "profiles/download.h"
 
 #include <array>
+#include <new>
 #include <optional>
+#include <span>
+#include <string>
 
 #include "keys/keymap_image.h"
 #include "macros/macro_image.h"
@@ -11,16 +14,117 @@ namespace qf::profiles {
 
 namespace {
 
-struct Keymap {
-    unsigned profile = 0;
-    keys::KeymapImage image{};
-};
-
 void Show(const DownloadDependencies& deps, text::TextId id) {
     deps.prompter.ShowMessage(id, deps.language.Text(id));
 }
 
 }  // namespace
+
+int BuildDownloadImages(const StoreContents& contents, const std::vector<unsigned>& profiles,
+                        std::uint32_t capacity, const keys::KeymapImage& defaults,
+                        DownloadImages& out) {
+    out = DownloadImages{};
+    if (!contents.HasMainBlock()) {
+        return 0;
+    }
+    const macros::ImageSizes sizes = macros::MacroImageSizes(contents.macros);
+    if (sizes.withoutNames > capacity) {
+        return 0;
+    }
+    const bool names = sizes.withNames <= capacity;
+    out.namesDropped = !names;
+    const std::uint32_t imageSize = names ? sizes.withNames : sizes.withoutNames;
+    try {
+        out.macroImage.resize(imageSize);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    if (macros::BuildMacroImage(contents.macros, out.macroImage, imageSize, names) != 1) {
+        return 0;
+    }
+    // Keymaps refer to macros by their position in the list that goes into the image.
+    const auto& list = contents.macros;
+    const keys::MacroPositionOf positionOf =
+        [&list](std::uint32_t id) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].id == id) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    };
+    for (const unsigned profile : profiles) {
+        keys::KeymapImage image{};
+        if (profile >= device::kKeymapBlockCount ||
+            keys::KeyBlockToKeymapImage(contents.KeyBlock(profile), defaults, positionOf, image) !=
+                1) {
+            return 0;
+        }
+        out.keymaps.emplace_back(profile, image);
+    }
+    return 1;
+}
+
+int VerifyKeyboardHolds(const StoreContents& contents, bool all, const DownloadDependencies& deps,
+                        VerifyReport& report) {
+    report = VerifyReport{};
+    device::DeviceInfoBlock info;
+    if (const int read = deps.device.ReadDeviceInfo(info); read != 1) {
+        report.deviceResult = read;
+        report.where = "reading the device info";
+        return 0;
+    }
+    std::vector<unsigned> profiles = {0, 1, 2};
+    if (!all) {
+        profiles = {info.activeProfile()};
+    }
+    DownloadImages images;
+    if (BuildDownloadImages(contents, profiles, info.macroMemoryBytes(), deps.defaultKeymap.Get(),
+                            images) != 1) {
+        report.where = "building what the store would write (macros too large, or no store)";
+        return 0;
+    }
+    // The first byte that differs, in the order a download writes.
+    const auto compare = [&report](std::span<const std::uint8_t> sent,
+                                   std::span<const std::uint8_t> back, const std::string& what) {
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            if (i >= back.size() || sent[i] != back[i]) {
+                report.where = what;
+                report.offset = i;
+                report.expected = sent[i];
+                report.found = i < back.size() ? back[i] : 0;
+                return false;
+            }
+        }
+        return true;
+    };
+    std::vector<std::uint8_t> back(images.macroImage.size());
+    if (!back.empty()) {
+        if (const int read =
+                deps.device.ReadMacroArea(back.data(), static_cast<std::uint32_t>(back.size()));
+            read != 1) {
+            report.deviceResult = read;
+            report.where = "reading back the macro memory";
+            return 0;
+        }
+        if (!compare(images.macroImage, back, "the macro memory")) {
+            return 0;
+        }
+    }
+    for (const auto& [profile, image] : images.keymaps) {
+        keys::KeymapImage keymap{};
+        if (const int read = deps.device.ReadKeymapBlock(keymap, profile); read != 1) {
+            report.deviceResult = read;
+            report.where = "reading back the keymap of profile " + std::to_string(profile);
+            return 0;
+        }
+        if (!compare(image, keymap, "the keymap of profile " + std::to_string(profile))) {
+            return 0;
+        }
+    }
+    report.same = true;
+    return 1;
+}
 
 int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDependencies& deps,
                        DownloadReport* report) {
@@ -87,41 +191,14 @@ int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDe
         profiles = {active};
     }
 
-    const bool names = sizes.withNames <= capacity;
-    out.namesDropped = !names;
-    const std::uint32_t imageSize = names ? sizes.withNames : sizes.withoutNames;
-    std::vector<std::uint8_t> image;
-    try {
-        image.resize(imageSize);
-    } catch (const std::bad_alloc&) {
+    DownloadImages images;
+    if (BuildDownloadImages(*staging, profiles, capacity, deps.defaultKeymap.Get(), images) != 1) {
         return 0;
     }
-    if (macros::BuildMacroImage(staging->macros, image, imageSize, names) != 1) {
-        return 0;
-    }
+    const bool names = !images.namesDropped;
+    out.namesDropped = images.namesDropped;
+    const std::uint32_t imageSize = static_cast<std::uint32_t>(images.macroImage.size());
     out.imageSize = imageSize;
-
-    // Keymaps refer to macros by their position in the list that goes into the image.
-    const auto& list = staging->macros;
-    const keys::MacroPositionOf positionOf =
-        [&list](std::uint32_t id) -> std::optional<std::size_t> {
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (list[i].id == id) {
-                return i;
-            }
-        }
-        return std::nullopt;
-    };
-    const keys::KeymapImage defaults = deps.defaultKeymap.Get();
-    std::vector<Keymap> keymaps;
-    for (const unsigned profile : profiles) {
-        Keymap keymap{profile, {}};
-        if (keys::KeyBlockToKeymapImage(staging->KeyBlock(profile), defaults, positionOf,
-                                        keymap.image) != 1) {
-            return 0;
-        }
-        keymaps.push_back(keymap);
-    }
 
     auto step = [&out](int result) {
         if (result != 1 && out.firstFailure == 1) {
@@ -129,10 +206,10 @@ int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDe
         }
     };
     step(deps.device.BeginTransfer());
-    step(deps.device.WriteMacroArea(image.data(), imageSize));
-    for (const Keymap& keymap : keymaps) {
-        step(deps.device.WriteKeymapBlock(keymap.image, keymap.profile));
-        out.profiles.push_back(keymap.profile);
+    step(deps.device.WriteMacroArea(images.macroImage.data(), imageSize));
+    for (const auto& [profile, image] : images.keymaps) {
+        step(deps.device.WriteKeymapBlock(image, profile));
+        out.profiles.push_back(profile);
     }
     step(deps.device.EndTransfer());
 

@@ -7,7 +7,10 @@
 // without them otherwise; when even the image without names is too large nothing is sent.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
@@ -51,6 +54,35 @@ struct DownloadReport {
 // Macros too large even without names: EXTRA_MACRO_TOO_LONG, nothing sent, 0. Names left out:
 // EXTRA_PROFILE_SPACE_TIGHT after the transfer. Once started, the sequence runs to its end
 // whatever a command returns; the result is 1 only when every command of it returned 1.
+// What a download writes: the macro memory image (with names when they fit `capacity`, without
+// them otherwise) and the keymap image of each profile in `profiles`, in that order.
+struct DownloadImages {
+    std::vector<std::uint8_t> macroImage;
+    bool namesDropped = false;
+    std::vector<std::pair<unsigned, keys::KeymapImage>> keymaps;
+};
+// 1, or 0 (with `out` empty) when there is no main block, the macros do not fit `capacity` even
+// without names, or a profile is not 0..2.
+[[nodiscard]] int BuildDownloadImages(const StoreContents& contents,
+                                      const std::vector<unsigned>& profiles, std::uint32_t capacity,
+                                      const keys::KeymapImage& defaults, DownloadImages& out);
+
+// Whether the keyboard holds what a download of `contents` writes: the macro memory and the
+// keymaps of profiles 0..2 (`all`) or of the active profile are read back and compared byte by
+// byte. The keyboard's replies carry no checksum the protocol checks, so a read-back is the only
+// way to know a write arrived whole.
+struct VerifyReport {
+    bool same = false;
+    std::string where;       // what differs or failed: "the keymap of profile 1", ...
+    std::size_t offset = 0;  // the first byte that differs there
+    std::uint8_t expected = 0;
+    std::uint8_t found = 0;
+    int deviceResult = 1;  // a read that failed, else 1
+};
+// 1 when everything matches; 0 otherwise, with `report` saying where.
+[[nodiscard]] int VerifyKeyboardHolds(const StoreContents& contents, bool all,
+                                      const DownloadDependencies& deps, VerifyReport& report);
+
 [[nodiscard]] int DownloadToKeyboard(StagingStore::Access& staging, bool all,
                                      const DownloadDependencies& deps,
                                      DownloadReport* report = nullptr);
