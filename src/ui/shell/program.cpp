@@ -217,10 +217,14 @@ int RunProgram(int argc, char** argv) {
 
     milestone("device service");
     WindowBridge bridge;
+    session::SessionSource source{*service, environment};
+    // The first presence check waits for the window's ready flag (set by INIT) by looking at it
+    // now and then; looking often makes the first refresh follow INIT at once, so the program
+    // is idle sooner after its start. It only ever waits at start and at an arrival.
+    source.monitorTiming.readyPoll = std::chrono::milliseconds(5);
     session::Session session(
-        {*service, environment},
-        {bridge.prompter(), bridge.link(), bridge.bankView(), bridge.assignmentView(),
-         bridge.lightingView(), bridge.deviceWindowView(), bridge.switchHost()});
+        source, {bridge.prompter(), bridge.link(), bridge.bankView(), bridge.assignmentView(),
+                 bridge.lightingView(), bridge.deviceWindowView(), bridge.switchHost()});
     if (commandLine.start) {
         // Started with the session: stay in the notification area.
         session.appState().openedOnce.store(1);
