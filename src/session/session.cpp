@@ -155,6 +155,13 @@ void Session::StopMonitor() {
     link_->SetListener(nullptr);
 }
 
+int Session::VerifyKeyboard(bool allProfiles, profiles::VerifyReport& report) {
+    const profiles::DownloadDependencies deps{link_->commands(), defaultKeymap_, appState_,
+                                              windows_.prompter, language_};
+    auto access = store_.Lock();
+    return profiles::VerifyKeyboardHolds(*access, allProfiles, deps, report);
+}
+
 void Session::FreeStores() {
     {
         auto access = store_.Lock();

@@ -49,6 +49,7 @@
 #include "monitor/monitor_views.h"
 #include "monitor/window_handlers.h"
 #include "profiles/assignments.h"
+#include "profiles/download.h"
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
@@ -153,6 +154,13 @@ public:
     [[nodiscard]] monitor::DeviceWindowHandlers& handlers() { return *handlers_; }
     [[nodiscard]] monitor::DeviceMonitor& monitor() { return *monitor_; }
     [[nodiscard]] text::Prompter& prompter() { return windows_.prompter; }
+
+    // ---- Checks ----
+    // Whether the keyboard holds what an Apply of the store writes (the macro memory and the
+    // keymaps of every profile, or of the active one), read back byte by byte; see
+    // profiles::VerifyKeyboardHolds. Takes the store's lock. For a window's "check the keyboard"
+    // and for quillfenctl's --verify.
+    [[nodiscard]] int VerifyKeyboard(bool allProfiles, profiles::VerifyReport& report);
 
     // ---- Late bindings ----
     // What the lighting model's device step runs after it has read the keyboard: the lighting

@@ -227,6 +227,23 @@ TEST_F(SessionTest, AnArrivalRunsTheFullRefreshThroughTheWiredObjects) {
     EXPECT_TRUE(session->bank().BankB());
 }
 
+TEST_F(SessionTest, TheKeyboardIsCheckedAgainstWhatApplyWrites) {
+    Build();
+    window.SetReady(true);
+    (void)session->StartMonitor();
+    ASSERT_TRUE(window.WaitUntil(
+        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
+    Settle();
+    // Right after an Apply of the loaded store the keyboard holds it byte for byte.
+    ASSERT_EQ(session->transfers().ApplyStoreToKeyboard(true), 1);
+    profiles::VerifyReport report;
+    EXPECT_EQ(session->VerifyKeyboard(true, report), 1) << report.where;
+    // A key changed in the store but not applied: the keyboard does not hold it yet.
+    ASSERT_TRUE(session->store().Lock()->SetBlockRecord(0, 1, {2, 0, 0x30, 0, 0}));
+    EXPECT_EQ(session->VerifyKeyboard(false, report), 0);
+    EXPECT_EQ(report.where, "the keymap of profile 0");
+}
+
 TEST_F(SessionTest, StoppingEndsTheThreadsAndFreeingEmptiesBothStores) {
     Build();
     window.SetReady(true);
