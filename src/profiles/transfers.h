@@ -76,6 +76,15 @@ public:
     [[nodiscard]] int ReadKeyboardIntoFile(const std::filesystem::path& path,
                                            std::string* error = nullptr);
 
+    // The same read kept in memory: `out` becomes what loading that file would give (the header
+    // describing the contents, every record of a string kind with its empty string), and is
+    // replaced only on success. 1 read; 0 as ReadKeyboardIntoFile, with `error` saying why.
+    [[nodiscard]] int ReadKeyboardContents(StoreContents& out, std::string* error = nullptr);
+    // Reads the keyboard into the store itself, under its lock once the reads are done; the
+    // store is unchanged when the read fails. 1 or 0 as ReadKeyboardContents. Nothing is
+    // redrawn and no file is written.
+    [[nodiscard]] int ReadKeyboardIntoStore(std::string* error = nullptr);
+
     // Refreshes the store from the keyboard through the profile cache file; when the keyboard
     // cannot be read (or the file not loaded) the store becomes a new, empty main block. Then
     // the assignments are redrawn and, unless `quiet`, the window's unapplied changes cleared.
