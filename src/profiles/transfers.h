@@ -1,6 +1,7 @@
 // The transfers between the profile store and the keyboard: the keyboard read into a profile
-// file and from there into the store, the store written to the keyboard through the staging
-// store, the import of a profile file, and the main window's Apply.
+// file and from there into the store (or straight into the store, in memory), the store written
+// to the keyboard through the staging store, the import of a profile file, and the main
+// window's Apply.
 //
 // One ProfileTransfers object is owned by the application and used by the main window, the
 // device monitor's full refresh (LoadProfileFromKeyboard, ReadActiveProfile), the profile
