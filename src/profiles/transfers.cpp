@@ -48,6 +48,24 @@ int ProfileTransfers::ApplyStoreToKeyboard(ProfileStore::Access& store, bool all
 }
 
 int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, std::string* error) {
+    StoreContents contents;
+    if (ReadKeyboardContents(contents, error) != 1) {
+        return 0;
+    }
+    return WriteProfileFile(path, contents, deps_.saveOptions, error);
+}
+
+int ProfileTransfers::ReadKeyboardIntoStore(std::string* error) {
+    StoreContents contents;
+    if (ReadKeyboardContents(contents, error) != 1) {
+        return 0;
+    }
+    auto store = deps_.store.Lock();
+    *store = std::move(contents);
+    return 1;
+}
+
+int ProfileTransfers::ReadKeyboardContents(StoreContents& out, std::string* error) {
     const int active = deps_.activeProfile.ReadActiveProfile();
     if (active < 0) {
         return Fail(error, "the keyboard's device info cannot be read");
@@ -92,7 +110,13 @@ int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, st
         }
     }
     contents.macros = std::move(records);
-    return WriteProfileFile(path, contents, deps_.saveOptions, error);
+    // As a save lays them out: the header counts the macros and the string area, and a record
+    // of a string kind gets its empty string (the keyboard keeps no texts).
+    const std::uint64_t stringBytes = PlaceStrings(contents);
+    RefreshHeader(contents.mainBlock, static_cast<std::uint16_t>(contents.macros.size()),
+                  static_cast<std::uint32_t>(stringBytes), 0);
+    out = std::move(contents);
+    return 1;
 }
 
 int ProfileTransfers::ReadKeyboardIntoCache(std::filesystem::path& path) {

@@ -1,6 +1,7 @@
 // The transfers between the profile store and the keyboard: the keyboard read into a profile
-// file and from there into the store, the store written to the keyboard through the staging
-// store, the import of a profile file, and the main window's Apply.
+// file and from there into the store (or straight into the store, in memory), the store written
+// to the keyboard through the staging store, the import of a profile file, and the main
+// window's Apply.
 //
 // One ProfileTransfers object is owned by the application and used by the main window, the
 // device monitor's full refresh (LoadProfileFromKeyboard, ReadActiveProfile), the profile
@@ -75,6 +76,15 @@ public:
     // written (`error` says which). Touches no store.
     [[nodiscard]] int ReadKeyboardIntoFile(const std::filesystem::path& path,
                                            std::string* error = nullptr);
+
+    // The same read kept in memory: `out` becomes what loading that file would give (the header
+    // describing the contents, every record of a string kind with its empty string), and is
+    // replaced only on success. 1 read; 0 as ReadKeyboardIntoFile, with `error` saying why.
+    [[nodiscard]] int ReadKeyboardContents(StoreContents& out, std::string* error = nullptr);
+    // Reads the keyboard into the store itself, under its lock once the reads are done; the
+    // store is unchanged when the read fails. 1 or 0 as ReadKeyboardContents. Nothing is
+    // redrawn and no file is written.
+    [[nodiscard]] int ReadKeyboardIntoStore(std::string* error = nullptr);
 
     // Refreshes the store from the keyboard through the profile cache file; when the keyboard
     // cannot be read (or the file not loaded) the store becomes a new, empty main block. Then

@@ -11,28 +11,31 @@ namespace fs = std::filesystem;
 namespace {
 
 // The language file once, at start: the message texts and the language setting. A missing or
-// unreadable file keeps the built-in wordings.
-int LoadLanguage(const fs::path& file, text::LanguageTable& language) {
+// unreadable file keeps the built-in wordings (false).
+bool LoadLanguage(const fs::path& file, text::LanguageTable& language, int& setting) {
+    setting = 0;
     if (file.empty()) {
-        return 0;
+        return false;
     }
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
-        return 0;
+        return false;
     }
     text::IniDocument doc;
     if (text::LoadIniFile(file, doc) != text::kIniLoaded) {
-        return 0;
+        return false;
     }
     language.Load(text::TextLoader::MessageTexts, doc);
-    return text::LanguageSetting(doc);
+    setting = text::LanguageSetting(doc);
+    return true;
 }
 
 // Where the user colour files go: a folder of the user's own. The install folder may be read-only
 // (/usr/lib/quillfen), so the files sit in "$XDG_DATA_HOME/quillfen/Skins" (or
 // "~/.local/share/quillfen/Skins"), named as beside the program. Without a home folder they stay
 // beside the program.
-fs::path UserColourRoot(const app::Environment& environment, const app::InstallPaths& install) {
+fs::path UserColourRoot(const app::Environment& environment, const app::InstallPaths& install,
+                        bool makeFolder) {
     if (environment.variable) {
         fs::path data;
         if (const auto xdg = environment.variable("XDG_DATA_HOME");
@@ -44,6 +47,9 @@ fs::path UserColourRoot(const app::Environment& environment, const app::InstallP
         }
         if (!data.empty()) {
             const fs::path root = data / "quillfen";
+            if (!makeFolder) {
+                return root;
+            }
             std::error_code ec;
             fs::create_directories(root / "Skins", ec);
             if (!ec) {
@@ -64,13 +70,15 @@ Session::Session(SessionSource source, SessionWindows windows) : windows_(window
     app::UserPaths user;
     if (source.environment.variable && app::BuildUserPaths(source.environment, user) == 1) {
         user_ = user;
-        std::error_code ec;
-        fs::create_directories(user_->profileFolder, ec);
+        if (source.makeUserFolders) {
+            std::error_code ec;
+            fs::create_directories(user_->profileFolder, ec);
+        }
         // Temporary files of saves a crash interrupted; a save under way in another process
         // keeps its own.
         (void)text::RemoveStaleTempFiles(user_->profileFolder);
     }
-    languageSetting_ = LoadLanguage(install_.languageFile, language_);
+    languageLoaded_ = LoadLanguage(install_.languageFile, language_, languageSetting_);
     if (!install_.mainSkin.file.empty()) {
         // A missing layout leaves every control at its default place; the window reports it.
         (void)text::LoadIniFile(install_.mainSkin.file, mainLayout_);
@@ -91,7 +99,7 @@ Session::Session(SessionSource source, SessionWindows windows) : windows_(window
     lighting_ = std::make_unique<lighting::LightingModel>(link_->commands(), windows_.lightingView,
                                                           iniFiles_, UserSettingsFile());
     userColours_ = std::make_unique<lighting::UserColourFiles>(
-        iniFiles_, UserColourRoot(source.environment, install_));
+        iniFiles_, UserColourRoot(source.environment, install_, source.makeUserFolders));
     recorder_ = std::make_unique<macros::MacroRecorder>(
         source.clock ? source.clock : macros::TickSource(&macros::SteadyTickMs), *settings_,
         language_, &hooks_);

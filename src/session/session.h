@@ -73,6 +73,10 @@ struct SessionSource {
     macros::TickSource clock = {};
     // The platform's debug output of the device handlers; may be empty.
     std::function<void(std::string_view)> trace = {};
+    // Whether the user's folders (the profile folder, the user colour folder) are made when
+    // missing. The windowed program makes them; a command-line run uses them only when they
+    // exist, with the same paths.
+    bool makeUserFolders = true;
 };
 
 // The window side, as the core sees it. Each outlives the session; the real ones forward to the
@@ -132,6 +136,8 @@ public:
     [[nodiscard]] const text::IniDocument& mainLayout() const { return mainLayout_; }
     // The language file's "language" setting: 1 English, otherwise Chinese.
     [[nodiscard]] int languageSetting() const { return languageSetting_; }
+    // The language file was read; otherwise the built-in wordings stand.
+    [[nodiscard]] bool languageLoaded() const { return languageLoaded_; }
 
     // ---- The core ----
     [[nodiscard]] text::IniFiles& iniFiles() { return iniFiles_; }
@@ -189,6 +195,7 @@ private:
     text::IniFiles iniFiles_;
     text::LanguageTable language_;
     int languageSetting_ = 0;
+    bool languageLoaded_ = false;
     text::IniDocument mainLayout_;
     std::unique_ptr<app::Settings> settings_;
     profiles::ProfileStore store_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "device/result.h"
 #include "device/services/virtual/virtual_constants.h"
@@ -143,6 +144,55 @@ TEST_F(TransfersTest, ReadFailsWhenTheKeyboardIsGone) {
     const auto path = folder.path() / "gone.fwc";
     EXPECT_EQ(transfers.ReadKeyboardIntoFile(path), 0);
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(TransfersTest, InMemoryReadGivesTheStoreTheFileRouteGivesWithTheSameReads) {
+    PrepareKeyboard();
+    const auto path = folder.path() / "route.fwc";
+    keyboard.ClearTrace();
+    ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
+    const std::vector<std::uint8_t> fileRouteCommands = SentCommands();
+    StoreContents viaFile;
+    ASSERT_EQ(ReadProfileFile(path, viaFile), 1);
+    std::filesystem::remove(path);
+    const auto filesIn = [](const std::filesystem::path& dir) {
+        return std::distance(std::filesystem::directory_iterator(dir),
+                             std::filesystem::directory_iterator());
+    };
+    const auto filesBefore = filesIn(folder.path());
+
+    keyboard.ClearTrace();
+    ASSERT_EQ(transfers.ReadKeyboardIntoStore(), 1);
+    EXPECT_EQ(SentCommands(), fileRouteCommands);
+    EXPECT_EQ(filesIn(folder.path()), filesBefore);  // no file on the way
+    auto access = store.Lock();
+    EXPECT_EQ(access->mainBlock, viaFile.mainBlock);
+    EXPECT_EQ(access->macros, viaFile.macros);
+    EXPECT_TRUE(access->strings == viaFile.strings);
+    ASSERT_EQ(access->macros.size(), 2u);
+    EXPECT_EQ(access->BlockRecord(1, kEscRecord), (KeyRecord{2, 0, 0x01E, 0, 0}));
+    EXPECT_EQ(access->BlockRecord(2, kARecord), (KeyRecord{4, 0, 2, 0, 0}));
+    // What a save of it writes is the file the keyboard was read into.
+    std::vector<std::uint8_t> rebuilt;
+    std::vector<std::uint8_t> original;
+    StoreContents copy = *access;
+    ASSERT_EQ(BuildProfileFile(copy, rebuilt), 1);
+    ASSERT_EQ(BuildProfileFile(viaFile, original), 1);
+    EXPECT_EQ(rebuilt, original);
+}
+
+TEST_F(TransfersTest, InMemoryReadOfAGoneKeyboardLeavesTheStoreAsItWas) {
+    PrepareKeyboard();
+    ASSERT_EQ(transfers.ReadKeyboardIntoStore(), 1);
+    StoreContents before = *store.Lock();
+    SetKeyboardKeymap(0, WithEntry(Defaults(), kEscPosition, {0, 0, 0}));
+    keyboard.Unplug();
+    std::string error;
+    EXPECT_EQ(transfers.ReadKeyboardIntoStore(&error), 0);
+    EXPECT_FALSE(error.empty());
+    auto access = store.Lock();
+    EXPECT_EQ(access->mainBlock, before.mainBlock);
+    EXPECT_EQ(access->macros, before.macros);
 }
 
 TEST_F(TransfersTest, FailedKeyboardReadLeavesNewEmptyMainBlock) {

@@ -110,7 +110,7 @@ protected:
         session.reset();
     }
 
-    void Build() {
+    void Build(bool makeUserFolders = true) {
         app::Environment env;
         env.variable = [this](std::string_view name) -> std::optional<std::string> {
             const auto it = variables.find(std::string(name));
@@ -123,6 +123,7 @@ protected:
         SessionSource source{keyboard, env};
         source.timing = device::TransactionTiming::Scaled(0.05);
         source.monitorTiming.readyPoll = std::chrono::milliseconds(1);
+        source.makeUserFolders = makeUserFolders;
         session = std::make_unique<Session>(
             source, SessionWindows{prompter, window, views, views, views, views, host});
         window.SetHandlers(
@@ -175,6 +176,7 @@ TEST_F(SessionTest, BuildingReadsTheFilesAndTouchesNoKeyboard) {
     EXPECT_TRUE(fs::exists(live));
 
     // The language file's setting and message texts; the main layout as read at start.
+    EXPECT_TRUE(session->languageLoaded());
     EXPECT_EQ(session->languageSetting(), 1);
     EXPECT_EQ(session->language().Text(text::TextId::KEYBOARD_TRAY_DESC), "Tray words");
     EXPECT_EQ(text::ReadSkinScreen(session->mainLayout()).link, "https://example.org/kb");
@@ -189,6 +191,33 @@ TEST_F(SessionTest, BuildingReadsTheFilesAndTouchesNoKeyboard) {
     // Nothing was asked of the keyboard, no thread runs.
     EXPECT_TRUE(keyboard.Trace().empty());
     EXPECT_FALSE(session->monitorRunning());
+}
+
+TEST_F(SessionTest, ARunThatMakesNoFoldersKeepsThePathsAndCreatesNothing) {
+    const fs::path profileFolder = home / "Documents" / "Quillfen_09A";
+    Build(false);
+    EXPECT_EQ(session->ProfileFolder(), profileFolder);
+    EXPECT_EQ(session->UserSettingsFile(), profileFolder / "mrgo.ini");
+    EXPECT_EQ(session->userColours().FileOf(1),
+              home / ".local" / "share" / "quillfen" / "Skins" / "UserDengColor_1.userd");
+    EXPECT_TRUE(fs::is_empty(home.Path()));
+
+    // The folders the windowed program made are used, with their stale saves cleared.
+    session.reset();
+    const fs::path stale = profileFolder / "$Profile0.tmp-999999999-0123abcd";
+    TempFolder::Write(stale, "half");
+    Build(false);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(keyboard.Trace().empty());
+
+    // Without a language file the built-in wordings stand, and the run is told so.
+    session.reset();
+    fs::remove(install / "Skins" / "language.ini");
+    Build(false);
+    EXPECT_FALSE(session->languageLoaded());
+    EXPECT_EQ(session->languageSetting(), 0);
+    EXPECT_EQ(session->language().Text(text::TextId::KEYBOARD_TRAY_DESC),
+              text::LanguageTable().Text(text::TextId::KEYBOARD_TRAY_DESC));
 }
 
 TEST_F(SessionTest, WithoutAHomeFolderTheProgramStillRunsWithoutProfileFiles) {

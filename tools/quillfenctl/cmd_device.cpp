@@ -28,15 +28,13 @@ struct ModeNames {
 
 ModeNames NamesOfModes(Session& session, std::span<const lighting::ModeEntry> entries) {
     ModeNames out;
-    const fs::path mainLayout = session.install().mainSkin.file;
+    const fs::path mainLayout = session.core().install().mainSkin.file;
     std::error_code ec;
     if (!mainLayout.empty() && fs::is_regular_file(mainLayout, ec)) {
         text::IniDocument layout;
-        text::IniDocument languageFile;
         if (text::LoadIniFile(mainLayout, layout) == text::kIniLoaded) {
-            (void)text::LoadIniFile(session.install().languageFile, languageFile);
             out.names =
-                lighting::ModeDisplayNames(entries, layout, text::LanguageSetting(languageFile));
+                lighting::ModeDisplayNames(entries, layout, session.core().languageSetting());
             out.source = "names from " + mainLayout.string();
             return out;
         }
@@ -60,8 +58,7 @@ std::optional<int> ChosenProfile(Session& session, std::optional<int> given, int
     if (given) {
         return given;
     }
-    profiles::ActiveProfile active(session.commands(), session.appState());
-    const int profile = active.ReadActiveProfile();
+    const int profile = session.core().activeProfile().ReadActiveProfile();
     if (profile < 0) {
         exitCode = session.DeviceFailure("reading the active profile", DeviceInfoFailure(session));
         return std::nullopt;
@@ -75,27 +72,22 @@ std::optional<int> ChosenProfile(Session& session, std::optional<int> given, int
     return profile;
 }
 
-// A lighting model read from the keyboard, showing `profile`.
-struct LoadedLighting {
-    lighting::NoLightingView view;
-    std::unique_ptr<lighting::LightingModel> model;
-};
-
-int LoadLighting(Session& session, std::optional<int> given, LoadedLighting& out) {
+// Reads the session's lighting model from the keyboard and makes it show `profile` (the one
+// given, or the active one). kExitOk or the exit code.
+int LoadLighting(Session& session, std::optional<int> given) {
     int exitCode = kExitOk;
     const auto profile = ChosenProfile(session, given, exitCode);
     if (!profile) {
         return exitCode;
     }
-    out.model = std::make_unique<lighting::LightingModel>(
-        session.commands(), out.view, session.iniFiles(), session.UserSettingsFile());
-    if (out.model->ReadLightingState(true) != lighting::kLightingRead) {
+    lighting::LightingModel& model = session.core().lighting();
+    if (model.ReadLightingState(true) != lighting::kLightingRead) {
         return session.DeviceFailure("reading the device info", DeviceInfoFailure(session));
     }
-    if (out.model->lastReadResult() != device::kOk) {
-        return session.DeviceFailure("reading the lighting settings", out.model->lastReadResult());
+    if (model.lastReadResult() != device::kOk) {
+        return session.DeviceFailure("reading the lighting settings", model.lastReadResult());
     }
-    (void)out.model->SetCurrentProfile(*profile);
+    (void)model.SetCurrentProfile(*profile);
     return kExitOk;
 }
 
@@ -160,7 +152,7 @@ int RunProfile(Session& session, std::optional<int> profile) {
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
-    profiles::ActiveProfile active(session.commands(), session.appState());
+    profiles::ActiveProfile& active = session.core().activeProfile();
     int before = -1;
     if (profile) {
         before = active.ReadActiveProfile();
@@ -186,11 +178,10 @@ int RunLightingShow(Session& session, std::optional<int> profile) {
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
-    LoadedLighting lit;
-    if (const int loaded = LoadLighting(session, profile, lit); loaded != kExitOk) {
+    if (const int loaded = LoadLighting(session, profile); loaded != kExitOk) {
         return loaded;
     }
-    const lighting::LightingState& s = lit.model->state();
+    const lighting::LightingState& s = session.core().lighting().state();
     const ModeNames names = NamesOfModes(session, s.modeEntries);
     std::string modeName = BuiltinModeName(s.mode);
     for (std::size_t i = 0; i < s.modeEntries.size(); ++i) {
@@ -282,11 +273,10 @@ int RunLightingSet(Session& session, std::optional<int> profile,
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
-    LoadedLighting lit;
-    if (const int loaded = LoadLighting(session, profile, lit); loaded != kExitOk) {
+    if (const int loaded = LoadLighting(session, profile); loaded != kExitOk) {
         return loaded;
     }
-    lighting::LightingModel& model = *lit.model;
+    lighting::LightingModel& model = session.core().lighting();
 
     // The mode first: choosing it may write the multicolour byte, which a later setting then
     // overrides as the user asked.
@@ -401,11 +391,10 @@ int RunLightingZone(Session& session, std::optional<int> profile, int zone,
     if (const int open = session.OpenKeyboard(); open != kExitOk) {
         return open;
     }
-    LoadedLighting lit;
-    if (const int loaded = LoadLighting(session, profile, lit); loaded != kExitOk) {
+    if (const int loaded = LoadLighting(session, profile); loaded != kExitOk) {
         return loaded;
     }
-    lighting::LightingModel& model = *lit.model;
+    lighting::LightingModel& model = session.core().lighting();
     if (!model.state().OffersMode(lighting::kZoneColourMode)) {
         PrintMessage("this keyboard keeps no zone colours");
         return kExitUsage;

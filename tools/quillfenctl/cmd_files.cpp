@@ -55,7 +55,7 @@ int ReadProfileForCli(const fs::path& path, profiles::StoreContents& out, bool a
 namespace {
 
 profiles::CaptionTexts CaptionTextsFor(Session& session) {
-    profiles::CaptionTexts texts(session.language());
+    profiles::CaptionTexts texts(session.core().language());
     // The session's key names: the language file's when there is one, otherwise English names
     // for the media keys too (the language table has no built-in wording for them).
     texts.keyTexts = session.keyTexts();

@@ -1,7 +1,5 @@
 // The commands that move or change the profile store: read, write, assign and macro. They work
-// on the keyboard (load the keyboard into a store, change it, download it) or on a profile file.
-#include <unistd.h>
-
+// on the keyboard (read the keyboard into the store, change it, download it) or on a profile file.
 #include <iostream>
 #include <system_error>
 
@@ -26,51 +24,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The command line has no keyboard picture and no Apply button.
-class NoAssignmentView final : public profiles::AssignmentView {
-public:
-    void SetKeyButton(std::size_t, bool, const std::string&) override {}
-    void SetGButton(std::size_t, bool, const std::string&) override {}
-    void EnableApply() override {}
-    void Redraw() override {}
-};
-
-class NoWindow final : public profiles::UnappliedChanges {
-public:
-    bool HasUnappliedChanges() override { return false; }
-    void ClearUnapplied() override {}
-};
-
-class BankA final : public profiles::KeyBankSource {
-public:
-    bool BankB() const override { return false; }
-};
-
-// A file has no active profile; its questions are asked about profile 0.
-class FixedProfile final : public profiles::ActiveProfileSource {
-public:
-    int ReadActiveProfile() override { return 0; }
-};
-
-// The store a command works on, with the core objects around it.
+// The store a command works on (the session's), filled from the keyboard or a profile file, and
+// written back to where it came from.
 class StoreSession {
 public:
-    StoreSession(Session& session, const StorePlace& place)
-        : session_(session),
-          place_(place),
-          assignments_(
-              {store_, view_, ProfileSource(), bank_, session.language(), session.prompter()}) {}
-
-    ~StoreSession() {
-        if (!temporary_.empty()) {
-            std::error_code ec;
-            fs::remove(temporary_, ec);
-        }
-    }
+    StoreSession(Session& session, const StorePlace& place) : session_(session), place_(place) {}
 
     bool onKeyboard() const { return place_.file.empty(); }
-    profiles::ProfileStore& store() { return store_; }
-    profiles::Assignments& assignments() { return assignments_; }
+    profiles::ProfileStore& store() { return session_.core().store(); }
+    // A file's questions (a macro that keys play) need no active profile: only the store is
+    // looked at.
+    profiles::Assignments& assignments() { return session_.core().assignments(); }
+    profiles::ProfileTransfers& transfers() { return session_.core().transfers(); }
     int activeProfile() const { return activeProfile_; }
 
     void SetVerify(bool verify) { verify_ = verify; }
@@ -95,18 +60,16 @@ public:
                 read != kExitOk) {
                 return read;
             }
-            auto access = store_.Lock();
+            auto access = store().Lock();
             *access = std::move(contents);
             return kExitOk;
         }
         if (const int prepared = PrepareKeyboard(); prepared != kExitOk) {
             return prepared;
         }
-        temporary_ = fs::temp_directory_path() /
-                     ("quillfenctl-" + std::to_string(::getpid()) + "-keyboard.fwc");
         std::string error;
         (void)session_.TakeFailure();
-        if (transfers().ReadKeyboardIntoFile(temporary_, &error) != 1) {
+        if (transfers().ReadKeyboardIntoStore(&error) != 1) {
             if (const auto place = session_.TakeFailure()) {
                 return session_.DeviceFailure("reading the keyboard (" + error + ")", place->result,
                                               place);
@@ -114,11 +77,6 @@ public:
             PrintMessage("reading the keyboard failed: " +
                          (error.empty() ? std::string("no reason given") : error));
             return kExitFile;
-        }
-        profiles::LoadReport report;
-        if (profiles::LoadProfileFile(store_, temporary_, &report) != 1) {
-            PrintMessage("the keyboard's contents could not be loaded: " + report.reason);
-            return kExitDevice;
         }
         return kExitOk;
     }
@@ -139,8 +97,8 @@ public:
                          ", which it does not have");
             return kExitDevice;
         }
-        session_.appState().activeProfile.store(activeProfile_);
-        session_.appState().macroMemorySize.store(info.macroMemoryBytes());
+        session_.core().appState().activeProfile.store(activeProfile_);
+        session_.core().appState().macroMemorySize.store(info.macroMemoryBytes());
         session_.ReadDefaultKeymap();
         return kExitOk;
     }
@@ -149,7 +107,7 @@ public:
     int Save(bool allProfiles) {
         if (!onKeyboard()) {
             std::string error;
-            if (profiles::SaveProfileFile(store_, place_.file, {}, &error) != 1) {
+            if (profiles::SaveProfileFile(store(), place_.file, {}, &error) != 1) {
                 PrintMessage("cannot write \"" + place_.file + "\": " + error);
                 return kExitFile;
             }
@@ -161,7 +119,7 @@ public:
     int Download(bool allProfiles) {
         std::uint32_t total = 0;
         {
-            auto access = store_.Lock();
+            auto access = store().Lock();
             total = ImageBytes(access->macros);
             if (const int ready = BeforeDownload(access->macros); ready != kExitOk) {
                 return ready;
@@ -180,8 +138,8 @@ public:
                 report, report.firstFailure != 1 ? report.firstFailure : device::kNoDevice, total);
         }
         // The application's image of the keyboard follows, when it keeps one.
-        if (!session_.ProfileFolder().empty()) {
-            (void)profiles::SaveProfileCache(store_, transfers().CachePath());
+        if (!session_.core().ProfileFolder().empty()) {
+            (void)profiles::SaveProfileCache(store(), transfers().CachePath());
         }
         return AfterDownload(sent);
     }
@@ -211,17 +169,6 @@ public:
         return AfterDownload(sent);
     }
 
-    profiles::ProfileTransfers& transfers() {
-        if (!transfers_) {
-            transfers_ =
-                std::make_unique<profiles::ProfileTransfers>(profiles::TransferDependencies{
-                    session_.commands(), store_, session_.defaultKeymap(), session_.appState(),
-                    session_.prompter(), session_.language(), session_.ProfileFolder(),
-                    *activeSource_, assignments_, window_});
-        }
-        return *transfers_;
-    }
-
 private:
     // Before the macros go to the keyboard: says which waits the keyboard keeps shorter, and
     // asks before the macros go without their names. kExitOk, or kExitUsage when declined.
@@ -239,7 +186,7 @@ private:
             }
         }
         const macros::ImageSizes sizes = macros::MacroImageSizes(macros);
-        const std::uint32_t capacity = session_.appState().macroMemorySize.load();
+        const std::uint32_t capacity = session_.core().appState().macroMemorySize.load();
         if (capacity == 0 || sizes.withNames <= capacity || sizes.withoutNames > capacity) {
             return kExitOk;  // they fit with names, or not at all (the download says so)
         }
@@ -282,8 +229,9 @@ private:
     // The macro memory image the keyboard gets: with names when they fit its memory.
     std::uint32_t ImageBytes(const std::vector<macros::MacroRecord>& macros) const {
         const macros::ImageSizes sizes = macros::MacroImageSizes(macros);
-        return sizes.withNames <= session_.appState().macroMemorySize.load() ? sizes.withNames
-                                                                             : sizes.withoutNames;
+        return sizes.withNames <= session_.core().appState().macroMemorySize.load()
+                   ? sizes.withNames
+                   : sizes.withoutNames;
     }
 
     // Shows the progress of the macro memory writes while it lives, and keeps what they wrote
@@ -318,39 +266,9 @@ private:
         return session_.DeviceFailure("writing to the keyboard", result);
     }
 
-    profiles::ActiveProfileSource& ProfileSource() {
-        if (onKeyboard()) {
-            activeSource_ = std::make_unique<KeyboardProfile>(*this);
-        } else {
-            activeSource_ = std::make_unique<FixedProfile>();
-        }
-        return *activeSource_;
-    }
-
-    // The keyboard's active profile, read afresh each time it is asked.
-    class KeyboardProfile final : public profiles::ActiveProfileSource {
-    public:
-        explicit KeyboardProfile(StoreSession& owner) : owner_(owner) {}
-        int ReadActiveProfile() override {
-            profiles::ActiveProfile active(owner_.session_.commands(), owner_.session_.appState());
-            return active.ReadActiveProfile();
-        }
-
-    private:
-        StoreSession& owner_;
-    };
-
     Session& session_;
     StorePlace place_;
-    profiles::ProfileStore store_;
-    NoAssignmentView view_;
-    BankA bank_;
-    NoWindow window_;
-    std::unique_ptr<profiles::ActiveProfileSource> activeSource_;
-    profiles::Assignments assignments_;
-    std::unique_ptr<profiles::ProfileTransfers> transfers_;
     int activeProfile_ = -1;
-    fs::path temporary_;
     bool verify_ = false;
     bool created_ = false;
 };
@@ -368,7 +286,7 @@ std::uint16_t GCodeOf(std::size_t record) {
 
 // The keyboard's default keymap has a position whose key uses `record`.
 bool OnKeyboardLayout(Session& session, std::size_t record) {
-    const keys::KeymapImage defaults = session.defaultKeymap().Get();
+    const keys::KeymapImage defaults = session.core().defaultKeymap().Get();
     for (std::size_t p = 0; p < keys::kKeymapPositions; ++p) {
         if (keys::PositionRecord(defaults, p) == record) {
             return true;
@@ -418,7 +336,7 @@ int RunRead(Session& session, const std::string& path) {
 int RunWrite(Session& session, const std::string& path, bool verify) {
     profiles::StoreContents contents;
     if (ReadProfileForCli(path, contents) != kExitOk) {
-        PrintMessage(session.language().Text(text::TextId::MAIN_PROMPT_INPORT));
+        PrintMessage(session.core().language().Text(text::TextId::MAIN_PROMPT_INPORT));
         return kExitFile;
     }
     if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
@@ -680,8 +598,8 @@ int RunMacroAdd(Session& session, const StorePlace& where, const std::string& na
         int counter = static_cast<int>(list.size());
         auto record = macros::NewMacroRecord(list, counter, name16);
         if (!record) {
-            PrintMessage(session.language().Format(text::TextId::MACRO_ERR_MAX,
-                                                   static_cast<int>(macros::kMaxMacros)));
+            PrintMessage(session.core().language().Format(text::TextId::MACRO_ERR_MAX,
+                                                          static_cast<int>(macros::kMaxMacros)));
             return kExitUsage;
         }
         record->SetName(name16);

@@ -16,10 +16,8 @@
 #include "device/service_loader.h"
 #include "device/services/virtual/state_file.h"
 #include "device/services/virtual/virtual_keyboard.h"
-#include "lighting/lighting_files.h"
 #include "presenters/instance.h"
 #include "text/language_keys.h"
-#include "text/safe_file.h"
 
 namespace qf::cli {
 
@@ -60,25 +58,21 @@ std::optional<fs::path> DefaultVirtualStateFile() {
 
 Session::Session(GlobalOptions options)
     : options_(std::move(options)), prompter_(options_.assumeYes) {
-    const app::Environment env = app::Environment::FromProcess();
-    if (BuildInstallPaths(env.executable, install_) != 1) {
-        // Without /proc the program still runs; files beside it are then not found.
-        install_ = app::InstallPaths{};
-    }
-    app::UserPaths user;
-    if (BuildUserPaths(env, user) == 1) {
-        user_ = user;
-        // Temporary files of saves that a crash interrupted; a save under way in another
-        // process keeps its own.
-        (void)text::RemoveStaleTempFiles(user_->profileFolder);
-    }
-    LoadTexts();
+    // The user's folders are used where they exist; a command-line run makes none of them.
+    session::SessionSource source{slot_, app::Environment::FromProcess()};
+    source.makeUserFolders = false;
+    core_ = std::make_unique<session::Session>(
+        source, session::SessionWindows{prompter_, windows_, windows_, windows_,
+                                        windows_.lightingView(), windows_, windows_});
+    keyTexts_ =
+        core_->languageLoaded() ? keys::LoadKeyTexts(core_->language()) : keys::BuiltinKeyTexts();
 }
 
 Session::~Session() {
     // The link withdraws its requests before the service goes; the virtual keyboard saves its
     // state as it goes; the trace is closed last.
-    link_.reset();
+    core_.reset();
+    slot_.Bind(nullptr);
     locator_.reset();
     tracing_.reset();
     libraryService_.reset();
@@ -86,31 +80,6 @@ Session::~Session() {
     if (traceFile_ != nullptr) {
         std::fclose(traceFile_);
     }
-}
-
-void Session::LoadTexts() {
-    keyTexts_ = keys::BuiltinKeyTexts();
-    if (install_.languageFile.empty()) {
-        return;
-    }
-    std::error_code ec;
-    if (!fs::is_regular_file(install_.languageFile, ec)) {
-        return;  // the built-in wordings stay
-    }
-    text::IniDocument doc;
-    if (text::LoadIniFile(install_.languageFile, doc) != text::kIniLoaded) {
-        return;
-    }
-    language_.Load(text::TextLoader::MessageTexts, doc);
-    keyTexts_ = keys::LoadKeyTexts(language_);
-}
-
-fs::path Session::ProfileFolder() const {
-    return user_ ? user_->profileFolder : fs::path();
-}
-
-fs::path Session::UserSettingsFile() const {
-    return user_ ? user_->userSettingsFile : fs::path();
 }
 
 int Session::LoadService() {
@@ -157,7 +126,7 @@ int Session::LoadService() {
     if (!options_.deviceService.empty()) {
         libraryService_ = device::LoadDeviceServiceFrom(options_.deviceService, error);
     } else {
-        libraryService_ = device::LoadDeviceService(install_.installFolder, error);
+        libraryService_ = device::LoadDeviceService(core_->install().installFolder, error);
     }
     if (!libraryService_) {
         PrintMessage(error.empty() ? std::string("the device service could not be loaded") : error);
@@ -188,7 +157,7 @@ void Session::WriteTraceHeader() {
 }
 
 int Session::OpenKeyboard() {
-    if (link_) {
+    if (locator_) {
         return kExitOk;
     }
     if (!options_.trace.empty()) {
@@ -208,13 +177,13 @@ int Session::OpenKeyboard() {
                                        : *libraryService_;
     tracing_ = std::make_unique<device::TracingService>(inner, traceFile_);
     locator_ = std::make_unique<FailureLocator>(*tracing_);
-    link_ = std::make_unique<device::DeviceLink>(*locator_);
-    (void)link_->IssueReadRequests();
-    const int count = link_->transport().GetControlDeviceCount();
-    appState_.lastDeviceCount.store(count > 0 ? static_cast<std::uint32_t>(count) : 0u);
+    slot_.Bind(locator_.get());
+    (void)core_->IssueReadRequests();
+    const int count = core_->link().transport().GetControlDeviceCount();
+    core_->appState().lastDeviceCount.store(count > 0 ? static_cast<std::uint32_t>(count) : 0u);
     if (count <= 0) {
         tracing_->Comment("no keyboard attached");
-        PrintMessage(language_.Text(text::TextId::MAIN_NO_DEVICE_PROMPT));
+        PrintMessage(core_->language().Text(text::TextId::MAIN_NO_DEVICE_PROMPT));
         PrintMessage(
             "no keyboard found (is it plugged in, and may this user open its hidraw "
             "nodes? the udev rule 70-quillfen.rules grants that)");
@@ -229,13 +198,13 @@ void Session::ReadDefaultKeymap() {
     const int result = commands().ReadDefaultKeymap(image);
     const auto place = TakeFailure();
     if (result == device::kOk) {
-        defaultKeymap_.Set(image);
+        core_->defaultKeymap().Set(image);
         return;
     }
-    PrintMessage(language_.Text(text::TextId::MAIN_DEFAULT_MATRIX_PROMPT) + " (device result " +
-                 std::to_string(result) + ", " + std::string(device::DescribeResult(result)) +
-                 (place ? ", at " + place->where : std::string()) +
-                 "): the built-in layout is used");
+    PrintMessage(
+        core_->language().Text(text::TextId::MAIN_DEFAULT_MATRIX_PROMPT) + " (device result " +
+        std::to_string(result) + ", " + std::string(device::DescribeResult(result)) +
+        (place ? ", at " + place->where : std::string()) + "): the built-in layout is used");
 }
 
 std::optional<FailurePlace> Session::TakeFailure() {

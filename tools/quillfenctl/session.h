@@ -1,5 +1,6 @@
-// One run of quillfenctl: its global options, the texts it speaks with, and the keyboard it
-// talks to (the device service, the trace around it and the device link).
+// One run of quillfenctl: its global options, the trace around the keyboard it talks to, the
+// terminal it asks on, and the program's session (session/session.h) built over them, which
+// holds everything else: files, texts, store, transfers, assignments, lighting, device link.
 #pragma once
 
 #include <cstdint>
@@ -10,17 +11,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
-#include "app/paths.h"
-#include "device/device_link.h"
 #include "device/device_service.h"
 #include "device/tracing_service.h"
 #include "failure_locator.h"
-#include "keys/default_keymap.h"
 #include "keys/key_names.h"
+#include "no_windows.h"
+#include "session/session.h"
 #include "terminal.h"
-#include "text/ini_file.h"
-#include "text/language.h"
 
 namespace qf::vkbd {
 class VirtualKeyboard;
@@ -64,19 +61,13 @@ public:
     Session& operator=(const Session&) = delete;
 
     const GlobalOptions& options() const { return options_; }
-    const app::InstallPaths& install() const { return install_; }
-    const text::LanguageTable& language() const { return language_; }
-    const keys::KeyTexts& keyTexts() const { return keyTexts_; }
     TerminalPrompter& prompter() { return prompter_; }
-    text::IniFiles& iniFiles() { return iniFiles_; }
-    app::AppState& appState() { return appState_; }
-    keys::DefaultKeymap& defaultKeymap() { return defaultKeymap_; }
-
-    // The per-user settings file (mrgo.ini in the profile folder); empty when no home folder
-    // is known.
-    std::filesystem::path UserSettingsFile() const;
-    // The user's profile folder; empty when no home folder is known.
-    std::filesystem::path ProfileFolder() const;
+    // The program's session. Its device link reaches the keyboard once OpenKeyboard has run;
+    // before that it finds none. Its monitor is never started: a run sends only what its
+    // command asks for.
+    session::Session& core() { return *core_; }
+    // The key and function names in the language file's wording.
+    const keys::KeyTexts& keyTexts() const { return keyTexts_; }
 
     // Loads the device service, opens the trace, issues the read requests and checks that a
     // keyboard is attached; reports what went wrong. kExitOk, or the exit code to end with.
@@ -85,8 +76,7 @@ public:
     // built-in one and says so. Call after OpenKeyboard.
     void ReadDefaultKeymap();
 
-    device::DeviceLink& link() { return *link_; }
-    device::DeviceCommands& commands() { return link_->commands(); }
+    device::DeviceCommands& commands() { return core_->commands(); }
     device::TracingService& tracing() { return *tracing_; }
 
     // Says that `what` failed with device result `result` and where (the command, profile and
@@ -108,19 +98,11 @@ public:
     [[nodiscard]] int Finish(int code);
 
 private:
-    void LoadTexts();
     void WriteTraceHeader();
     [[nodiscard]] int LoadService();
 
     GlobalOptions options_;
-    app::InstallPaths install_;
-    std::optional<app::UserPaths> user_;
-    text::LanguageTable language_;
-    keys::KeyTexts keyTexts_;
     TerminalPrompter prompter_;
-    text::IniFiles iniFiles_;
-    app::AppState appState_;
-    keys::DefaultKeymap defaultKeymap_;
 
     bool changesKeyboard_ = false;  // a writing command runs
     std::filesystem::path virtualStateFile_;
@@ -132,7 +114,12 @@ private:
     std::unique_ptr<device::DeviceService> libraryService_;
     std::unique_ptr<device::TracingService> tracing_;
     std::unique_ptr<FailureLocator> locator_;
-    std::unique_ptr<device::DeviceLink> link_;
+    // What the session's link talks to: the locator around the trace, once the keyboard is
+    // open.
+    ServiceSlot slot_;
+    NoWindows windows_;
+    std::unique_ptr<session::Session> core_;
+    keys::KeyTexts keyTexts_;
 };
 
 }  // namespace qf::cli
