@@ -13,8 +13,8 @@
 #include "device/device_link.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "lighting/lighting_model.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
-#include "text/temp_folder.h"
 
 namespace qf::lighting::test {
 

@@ -29,10 +29,10 @@
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
 #include "text/language.h"
 #include "text/prompter.h"
-#include "text/temp_folder.h"
 
 namespace qf::presenters::testing {
 

@@ -18,8 +18,8 @@
 #include "device/result.h"
 #include "lighting/lighting_model.h"
 #include "robustness/sweep_support.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
-#include "text/temp_folder.h"
 
 namespace qf::robustness {
 namespace {

@@ -20,9 +20,9 @@
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
 #include "robustness/sweep_support.h"
+#include "support/temp_folder.h"
 #include "text/language.h"
 #include "text/prompter.h"
-#include "text/temp_folder.h"
 
 namespace qf::robustness {
 namespace {
