@@ -80,14 +80,4 @@ void SetActiveProfile(vkbd::VirtualKeyboard& keyboard, std::uint8_t profile) {
     keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, value);
 }
 
-std::vector<std::array<std::uint8_t, 2>> MonitorTest::LedWrites() const {
-    std::vector<std::array<std::uint8_t, 2>> writes;
-    for (const auto& entry : keyboard->Trace()) {
-        if (entry.interface == vkbd::Interface::Led && entry.bytes.size() >= 2) {
-            writes.push_back({entry.bytes[0], entry.bytes[1]});
-        }
-    }
-    return writes;
-}
-
 }  // namespace qf::monitor::test
