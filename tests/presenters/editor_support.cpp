@@ -4,14 +4,6 @@
 
 namespace qf::presenters::testing {
 
-std::vector<text::TextId> FakePrompter::MessageIds() const {
-    std::vector<text::TextId> ids;
-    for (const auto& message : messages) {
-        ids.push_back(message.first);
-    }
-    return ids;
-}
-
 NativeKeyEvent NativeKey(std::uint16_t evdev, bool pressed, bool autoRepeat,
                          std::uint32_t modifiers) {
     return {static_cast<std::uint32_t>(evdev) + keys::kNativeKeycodeOffset, modifiers, pressed,

@@ -118,7 +118,7 @@ TEST_F(ProfileManagerTest, OkMakesTheCheckedProfileActiveAndReloads) {
     // The store was refilled from the keyboard, whose keymaps hold no assignment.
     EXPECT_EQ(Record(0, 30), keys::KeyRecord{});
     EXPECT_EQ(mainWindow.menuShows, 1);
-    EXPECT_EQ(mainWindow.lastMenu.checkedPosition, 4);
+    EXPECT_EQ(mainWindow.menu.checkedPosition, 4);
     EXPECT_EQ(Setting(0), "3");
     EXPECT_EQ(Setting(1), Folder() + "$Profile0.fwc");
 }
