@@ -1,6 +1,6 @@
-// The profile operations against the virtual keyboard: recording fakes of the windows and the
-// prompter, and a fixture that wires the store, the transfers, the assignments and the
-// switching to an in-process virtual keyboard and a temporary profile folder.
+// The profile operations against the virtual keyboard: a fixture that wires the store, the
+// transfers, the assignments and the switching to an in-process virtual keyboard, a temporary
+// profile folder and the shared recording fakes of the windows and the prompter.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,12 +36,9 @@ using FakePrompter = qf::testing::RecordingPrompter;
 using FakeView = qf::testing::RecordingAssignmentView;
 using FakeBank = qf::testing::FixedBank;
 using FakeHost = qf::testing::RecordingSwitchHost;
+using qf::testing::ReadBytes;
 using qf::testing::TempFolder;
 using SentReport = vkbd::ReceivedRequest;
-
-inline Bytes ReadFile(const std::filesystem::path& path) {
-    return qf::testing::ReadBytes(path);
-}
 
 // A macro named `name` with `actions` presses and releases of "A", 20 ms apart.
 macros::MacroRecord MakeMacro(std::uint16_t id, std::u16string_view name, std::size_t actions);

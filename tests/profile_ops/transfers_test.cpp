@@ -86,7 +86,7 @@ TEST_F(TransfersTest, LoadFromKeyboardFillsCacheFileAndStore) {
     EXPECT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
 
     ASSERT_TRUE(std::filesystem::exists(CachePath()));
-    EXPECT_EQ(ReadFile(CachePath()).size(), kMainBlockSize + 2 * macros::kMacroRecordSize);
+    EXPECT_EQ(ReadBytes(CachePath()).size(), kMainBlockSize + 2 * macros::kMacroRecordSize);
     EXPECT_FALSE(host.unapplied);
 
     auto access = store.Lock();
@@ -115,7 +115,7 @@ TEST_F(TransfersTest, KeyboardWithoutMacroImageGivesEmptyMacroList) {
     // The factory macro memory is zeros: no 0x55AA at its start.
     const auto path = folder.Path() / "read.fwc";
     ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
-    const Bytes file = ReadFile(path);
+    const Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), kMainBlockSize);
     EXPECT_EQ(ReadLe16(file.data() + kHdrMacroCount), 0);
     EXPECT_EQ(ReadLe32(file.data() + kHdrTotalSize), kMainBlockSize);
