@@ -27,6 +27,7 @@
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "support/keyboard_setup.h"
 #include "support/monitor_fakes.h"
 #include "support/profile_fakes.h"
 #include "support/recording_prompter.h"
@@ -208,8 +209,7 @@ protected:
                            table);
     }
     void SetKeyboardActiveProfile(std::uint8_t profile) {
-        const std::array<std::uint8_t, 1> byte{profile};
-        keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+        qf::testing::SetKeyboardProfile(keyboard, profile);
     }
     // Keymap block `block` of the keyboard: the defaults with Esc sending `usage`.
     void SetKeyboardEsc(unsigned block, std::uint8_t usage) {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "support/keyboard_setup.h"
+
 namespace qf::presenters::testing {
 
 NativeKeyEvent NativeKey(std::uint16_t evdev, bool pressed, bool autoRepeat,
@@ -40,8 +42,7 @@ void KeyboardRig::SetUp() {
 }
 
 void KeyboardRig::SetKeyboardProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(keyboard, profile);
 }
 
 std::uint8_t KeyboardRig::KeyboardProfile() const {

@@ -1,5 +1,6 @@
 #include "presenters/main_window_support.h"
 
+#include "support/keyboard_setup.h"
 #include "text/language_keys.h"
 
 namespace qf::presenters::testing {
@@ -95,8 +96,7 @@ std::uint8_t MainWindowTest::KeyboardProfile() const {
 }
 
 void MainWindowTest::SetKeyboardProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(keyboard, profile);
 }
 
 std::size_t MainWindowTest::Received(device::Command command) const {

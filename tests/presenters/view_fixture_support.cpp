@@ -6,6 +6,7 @@
 #include "common/bytes.h"
 #include "device/factory_lighting.h"
 #include "lighting/lighting_files.h"
+#include "support/keyboard_setup.h"
 
 namespace qf::presenters::test {
 
@@ -109,8 +110,7 @@ Bytes ViewTest::KeyboardRecord(int profile) const {
 }
 
 void ViewTest::SetActiveProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    vk.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(vk, profile);
 }
 
 std::optional<std::string> ViewTest::StoredPanelSwitch() const {

@@ -1,5 +1,7 @@
 #include "profile_ops/profile_ops_fixture.h"
 
+#include "support/keyboard_setup.h"
+
 namespace qf::profiles::testing {
 
 macros::MacroRecord MakeMacro(std::uint16_t id, std::u16string_view name, std::size_t actions) {
@@ -73,13 +75,11 @@ void ProfileOpsTest::SetKeyboardKeymap(unsigned b, const keys::KeymapImage& imag
 }
 
 void ProfileOpsTest::SetKeyboardProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(keyboard, profile);
 }
 
 void ProfileOpsTest::SetKeyboardMacroUnits(std::uint8_t units) {
-    const std::array<std::uint8_t, 1> byte = {units};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 11, byte);
+    qf::testing::SetKeyboardMacroUnits(keyboard, units);
 }
 
 }  // namespace qf::profiles::testing
