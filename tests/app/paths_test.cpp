@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace qf::app {
 namespace {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/service_loader.h"
+#include "support/temp_folder.h"
 
 namespace qf::device {
 namespace {
@@ -167,27 +168,20 @@ TEST(ServiceLoader, MissingLibraryIsNamed) {
 
 class InstallFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("quillfen-loader-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-    std::filesystem::path folder_;
+    qf::testing::TempFolder folder_;
 };
 
 TEST_F(InstallFolder, ServiceBesideTheProgramIsLoaded) {
     ScopedEnvironment env(nullptr);
     std::filesystem::copy_file(QF_TEST_HIDSERV_GOOD, folder_ / "libHidServ.so");
     std::string error;
-    EXPECT_NE(LoadDeviceService(folder_, error), nullptr) << error;
+    EXPECT_NE(LoadDeviceService(folder_.Path(), error), nullptr) << error;
 }
 
 TEST_F(InstallFolder, EmptyFolderGivesAnError) {
     ScopedEnvironment env("");  // set but empty: the install folder is used
     std::string error;
-    EXPECT_EQ(LoadDeviceService(folder_, error), nullptr);
+    EXPECT_EQ(LoadDeviceService(folder_.Path(), error), nullptr);
     EXPECT_NE(error.find("libHidServ.so"), std::string::npos) << error;
 }
 
@@ -195,7 +189,7 @@ TEST_F(InstallFolder, EnvironmentVariableNamesAnotherLibrary) {
     std::filesystem::copy_file(QF_TEST_HIDSERV_GOOD, folder_ / "libHidServ.so");
     ScopedEnvironment env(QF_TEST_HIDSERV_MISSING);
     std::string error;
-    EXPECT_EQ(LoadDeviceService(folder_, error), nullptr);
+    EXPECT_EQ(LoadDeviceService(folder_.Path(), error), nullptr);
     EXPECT_NE(error.find("\"End\""), std::string::npos) << error;
 }
 

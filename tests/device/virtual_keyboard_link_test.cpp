@@ -19,6 +19,7 @@
 #include "device/recording_listener.h"
 #include "device/result.h"
 #include "device/services/virtual/virtual_keyboard.h"
+#include "support/temp_folder.h"
 
 namespace qf::device {
 namespace {
@@ -212,9 +213,8 @@ TEST_F(VirtualKeyboardLink, SlowRepliesAfterGiveUpAreDropped) {
 // be written, so that the caller never reports success for a change the next run will not have.
 TEST(VirtualKeyboardStateLink, CommitsThatCannotBeSavedFailTheirCommands) {
     namespace fs = std::filesystem;
-    const fs::path blocker =
-        fs::temp_directory_path() / ("qf_link_unsaved_" + std::to_string(::getpid()));
-    fs::remove_all(blocker);
+    qf::testing::TempFolder folder;
+    const fs::path blocker = folder / "unsaved";
     std::ofstream(blocker) << "a file where the state file's folder should be";
     std::vector<std::string> reasons;
     vkbd::VirtualKeyboardOptions options;
@@ -238,7 +238,6 @@ TEST(VirtualKeyboardStateLink, CommitsThatCannotBeSavedFailTheirCommands) {
     }
     ASSERT_EQ(reasons.size(), 1u) << "one reason, however often it was met";
     EXPECT_NE(reasons[0].find(options.stateFile.string()), std::string::npos) << reasons[0];
-    fs::remove_all(blocker);
 }
 
 // --- unasked news --------------------------------------------------------------------------

@@ -195,5 +195,32 @@ TEST_F(TraceTest, RecordsEveryReportInOrderAndFeedsTheSink) {
     EXPECT_TRUE(keyboard_.Trace().empty());
 }
 
+TEST_F(TraceTest, ReceivedRequestsAreTheControlReportsThatArrivedDecoded) {
+    (void)Transact(Request(3, 44, 0x0201));
+    (void)Transact(Request(6, 3, 0x0102, {7, 8, 9, 10}));  // the fourth byte is past the length
+    keyboard_.InjectWriteRefusal(1);
+    EXPECT_EQ(Write(Request(6, 1, 0, {1})), 0);
+    (void)Transact(Request(6, 200, 0, Bytes(56, 0xAB)));  // a length past the report keeps 56 bytes
+    const Bytes shortReport = {4, 0, 0, 6, 1, 0x34, 0x12, 0, 5};
+    ASSERT_EQ(keyboard_.RequestWriteOne(kControlKey, shortReport.data(), 9, 0), 1);
+    keyboard_.PressConsumerCode(0x0402);
+    const std::uint8_t led[2] = {0x05, 0x03};
+    ASSERT_EQ(keyboard_.RequestStatusWrite(kLedKey, nullptr, 0, led, 2, 0, nullptr), 1);
+    keyboard_.WaitIdle();
+
+    const std::vector<ReceivedRequest> requests = keyboard_.ReceivedRequests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0], (ReceivedRequest{3, 44, 0x0201, Bytes(44, 0)}));
+    EXPECT_EQ(requests[1], (ReceivedRequest{6, 3, 0x0102, {7, 8, 9}}));
+    EXPECT_EQ(requests[2], (ReceivedRequest{6, 200, 0, Bytes(56, 0xAB)}));
+    EXPECT_EQ(requests[3], (ReceivedRequest{6, 1, 0x1234, {5}}));
+    EXPECT_THAT(keyboard_.ReceivedLedStatuses(),
+                ElementsAre(std::array<std::uint8_t, 2>{0x05, 0x03}));
+
+    keyboard_.ClearTrace();
+    EXPECT_TRUE(keyboard_.ReceivedRequests().empty());
+    EXPECT_TRUE(keyboard_.ReceivedLedStatuses().empty());
+}
+
 }  // namespace
 }  // namespace qf::vkbd::test

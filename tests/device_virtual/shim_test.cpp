@@ -14,7 +14,7 @@
 
 #include "device/device_service.h"
 #include "device/hidserv_abi.h"
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 #include "vkbd_test_support.h"
 
 namespace qf::vkbd::test {

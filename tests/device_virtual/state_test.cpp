@@ -13,6 +13,7 @@
 #include "device/services/virtual/keyboard_memory.h"
 #include "device/services/virtual/state_file.h"
 #include "device/services/virtual/virtual_constants.h"
+#include "support/temp_folder.h"
 #include "vkbd_test_support.h"
 
 namespace qf::vkbd::test {
@@ -22,34 +23,15 @@ namespace fs = std::filesystem;
 
 class StateFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name =
-            std::string("vkbd_state_") + info->test_suite_name() + "_" + info->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        folder_ = fs::temp_directory_path() / name;
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        path_ = folder_ / "keyboard.state";
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     VirtualKeyboardOptions Options(std::uint8_t units = 32) const {
         return VirtualKeyboardOptions{units, true, path_};
     }
 
-    Bytes FileBytes() const {
-        std::ifstream in(path_, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    void WriteFile(const Bytes& bytes) const {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
+    Bytes FileBytes() const { return qf::testing::ReadBytes(path_); }
+    void WriteFile(const Bytes& bytes) const { qf::testing::WriteBytes(path_, bytes); }
 
-    fs::path folder_;
-    fs::path path_;
+    qf::testing::TempFolder folder_;
+    fs::path path_ = folder_ / "keyboard.state";
 };
 
 // Changes made through reports, in every area the host can write.
@@ -123,7 +105,7 @@ TEST_F(StateFileTest, SaveStateWritesWithoutLeavingTemporaryFiles) {
     keyboard.SetMemory(Area::Settings, 0, Bytes{9});
     ASSERT_EQ(keyboard.SaveState(), 1);
     std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder_)) {
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder_.Path())) {
         ++files;
     }
     EXPECT_EQ(files, 1u);

@@ -8,18 +8,8 @@ namespace qf::lighting::test {
 
 std::vector<Request> LightingTest::Requests() const {
     std::vector<Request> out;
-    for (const vkbd::TraceEntry& entry : vk.Trace()) {
-        if (entry.direction != vkbd::Direction::ToKeyboard ||
-            entry.interface != vkbd::Interface::Control || entry.bytes.size() < 64) {
-            continue;
-        }
-        Request r;
-        r.command = entry.bytes[3];
-        r.length = entry.bytes[4];
-        r.address = ReadLe16(entry.bytes.data() + 5);
-        const std::size_t count = std::min<std::size_t>(r.length, 56);
-        r.data.assign(entry.bytes.begin() + 8, entry.bytes.begin() + 8 + count);
-        out.push_back(std::move(r));
+    for (vkbd::ReceivedRequest& received : vk.ReceivedRequests()) {
+        out.push_back({std::move(received)});
     }
     return out;
 }

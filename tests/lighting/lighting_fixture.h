@@ -13,43 +13,23 @@
 #include "device/device_link.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "lighting/lighting_model.h"
+#include "support/lighting_fakes.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
-#include "text/temp_folder.h"
 
 namespace qf::lighting::test {
 
 using Bytes = std::vector<std::uint8_t>;
 using device::Command;
 
-// One control report as the keyboard received it.
-struct Request {
-    std::uint8_t command = 0;
-    std::uint8_t length = 0;
-    std::uint16_t address = 0;
-    Bytes data;  // bytes 8 .. 8 + length (for writes)
-
+// One control report as the keyboard received it; the data are the written bytes, for writes.
+struct Request : vkbd::ReceivedRequest {
     bool Is(Command c) const { return command == static_cast<std::uint8_t>(c); }
 };
 
 // Everything the view was told, in order.
-struct ViewCall {
-    enum class Kind { Clear, TintAll, TintZone } kind;
-    int zone = 0;
-    std::vector<KeyButtonId> buttons;
-    Rgb colour{};
-};
-
-class RecordingView final : public LightingView {
-public:
-    void ClearAllTints() override { calls.push_back({ViewCall::Kind::Clear, 0, {}, {}}); }
-    void TintAllKeys(Rgb colour) override {
-        calls.push_back({ViewCall::Kind::TintAll, 0, {}, colour});
-    }
-    void TintZone(int zone, std::span<const KeyButtonId> buttons, Rgb colour) override {
-        calls.push_back({ViewCall::Kind::TintZone, zone, {buttons.begin(), buttons.end()}, colour});
-    }
-    std::vector<ViewCall> calls;
-};
+using ViewCall = qf::testing::LightingViewCall;
+using RecordingView = qf::testing::RecordingLightingView;
 
 // A device service in front of the virtual keyboard that refuses the writes of chosen commands
 // (the transaction then fails with "write refused").

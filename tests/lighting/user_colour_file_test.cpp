@@ -7,8 +7,8 @@
 
 #include "lighting/panel_switch.h"
 #include "lighting/user_colour_file.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
-#include "text/temp_folder.h"
 
 namespace qf::lighting {
 namespace {

@@ -98,7 +98,9 @@ int FakeWindow::SendMessage(std::uint32_t message, std::uint32_t tag) {
     }
     auto result = std::make_shared<std::promise<int>>();
     auto future = result->get_future();
-    Enqueue([handle, result] { result->set_value(handle()); });
+    // The queued item is the promise's only owner, so that dropping it (the window closed)
+    // breaks the promise and releases the wait below.
+    Enqueue([handle, result = std::move(result)] { result->set_value(handle()); });
     try {
         return future.get();
     } catch (const std::future_error&) {

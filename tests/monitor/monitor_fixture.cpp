@@ -1,6 +1,7 @@
 #include "monitor_fixture.h"
 
 #include "app/window_messages.h"
+#include "support/keyboard_setup.h"
 
 namespace qf::monitor::test {
 
@@ -76,18 +77,7 @@ void MonitorTest::SetStoreRecord(std::size_t profile, std::size_t record, std::u
 }
 
 void SetActiveProfile(vkbd::VirtualKeyboard& keyboard, std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> value{profile};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, value);
-}
-
-std::vector<std::array<std::uint8_t, 2>> MonitorTest::LedWrites() const {
-    std::vector<std::array<std::uint8_t, 2>> writes;
-    for (const auto& entry : keyboard->Trace()) {
-        if (entry.interface == vkbd::Interface::Led && entry.bytes.size() >= 2) {
-            writes.push_back({entry.bytes[0], entry.bytes[1]});
-        }
-    }
-    return writes;
+    qf::testing::SetKeyboardProfile(keyboard, profile);
 }
 
 }  // namespace qf::monitor::test

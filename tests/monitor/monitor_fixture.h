@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +21,9 @@
 #include "monitor/device_monitor.h"
 #include "monitor/window_handlers.h"
 #include "profiles/profile_store.h"
+#include "support/monitor_fakes.h"
+#include "support/recording_prompter.h"
 #include "text/language.h"
-#include "text/prompter.h"
 
 namespace qf::monitor::test {
 
@@ -48,70 +48,9 @@ private:
     std::vector<std::string> entries_;
 };
 
-class RecordingBankView final : public BankView {
-public:
-    void ShowBankIndicator(bool bankB) override {
-        std::lock_guard lock(mutex_);
-        indicator_.push_back(bankB);
-    }
-    void SetGButtonLabel(std::size_t index, std::string_view text) override {
-        std::lock_guard lock(mutex_);
-        labels_.at(index) = std::string(text);
-    }
-    std::vector<bool> Indicator() const {
-        std::lock_guard lock(mutex_);
-        return indicator_;
-    }
-    std::array<std::string, kGButtonCount> Labels() const {
-        std::lock_guard lock(mutex_);
-        return labels_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<bool> indicator_;
-    std::array<std::string, kGButtonCount> labels_{};
-};
-
-class RecordingWindowView final : public DeviceWindowView {
-public:
-    using Looks = std::array<std::optional<bool>, kGButtonCount>;
-
-    void SetGButtonAssigned(std::size_t index, bool assigned) override {
-        std::lock_guard lock(mutex_);
-        looks_.at(index) = assigned;
-    }
-    void SelectProfileButton(int profile) override {
-        std::lock_guard lock(mutex_);
-        selected_.push_back(profile);
-    }
-    void CloseEditors() override {
-        std::lock_guard lock(mutex_);
-        ++closes_;
-    }
-    Looks GLooks() const {
-        std::lock_guard lock(mutex_);
-        return looks_;
-    }
-    void ClearLooks() {
-        std::lock_guard lock(mutex_);
-        looks_ = {};
-    }
-    std::vector<int> Selected() const {
-        std::lock_guard lock(mutex_);
-        return selected_;
-    }
-    int closes() const {
-        std::lock_guard lock(mutex_);
-        return closes_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    Looks looks_{};
-    std::vector<int> selected_;
-    int closes_ = 0;
-};
+using qf::testing::RecordingBankView;
+using qf::testing::RecordingPrompter;
+using qf::testing::RecordingWindowView;
 
 // The profile side over the real command set: ReadActiveProfile reads the device info from
 // the keyboard as the profile code does; the store reload is only logged.
@@ -154,23 +93,6 @@ private:
     CallLog& log_;
 };
 
-class RecordingPrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId id, std::string_view text) override {
-        std::lock_guard lock(mutex_);
-        shown_.emplace_back(id, std::string(text));
-    }
-    bool AskYesNo(text::TextId, std::string_view) override { return false; }
-    std::vector<std::pair<text::TextId, std::string>> Shown() const {
-        std::lock_guard lock(mutex_);
-        return shown_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::pair<text::TextId, std::string>> shown_;
-};
-
 // Device info byte 10 of the keyboard: its active on-board profile.
 void SetActiveProfile(vkbd::VirtualKeyboard& keyboard, std::uint8_t profile);
 
@@ -193,7 +115,9 @@ protected:
 
     // G record `record` of key block `profile` in the store gets `kind`.
     void SetStoreRecord(std::size_t profile, std::size_t record, std::uint16_t kind);
-    std::vector<std::array<std::uint8_t, 2>> LedWrites() const;
+    std::vector<std::array<std::uint8_t, 2>> LedWrites() const {
+        return keyboard->ReceivedLedStatuses();
+    }
 
     FakeWindow window;
     std::unique_ptr<vkbd::VirtualKeyboard> keyboard;

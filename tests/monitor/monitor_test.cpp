@@ -9,6 +9,7 @@
 #include "app/window_messages.h"
 #include "keys/builtin_keymap.h"
 #include "monitor_fixture.h"
+#include "support/keyboard_setup.h"
 
 namespace qf::monitor::test {
 namespace {
@@ -22,8 +23,7 @@ void PrepareArrival(vkbd::VirtualKeyboard& keyboard) {
     std::vector<std::uint8_t> keymap(keys::kKeymapImageSize);
     std::iota(keymap.begin(), keymap.end(), std::uint8_t{7});
     keyboard.SetMemory(vkbd::Area::DefaultKeymap, 0, keymap);
-    const std::array<std::uint8_t, 1> macroUnits{48};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 11, macroUnits);
+    qf::testing::SetKeyboardMacroUnits(keyboard, 48);
     SetActiveProfile(keyboard, 2);
 }
 

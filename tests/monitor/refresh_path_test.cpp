@@ -13,7 +13,6 @@
 
 #include "app/app_state.h"
 #include "app/window_messages.h"
-#include "common/bytes.h"
 #include "device/commands.h"
 #include "device/device_link.h"
 #include "device/services/virtual/virtual_keyboard.h"
@@ -28,10 +27,13 @@
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "support/keyboard_setup.h"
+#include "support/monitor_fakes.h"
+#include "support/profile_fakes.h"
+#include "support/recording_prompter.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
 #include "text/language.h"
-#include "text/prompter.h"
-#include "text/temp_folder.h"
 
 namespace qf::monitor::test {
 namespace {
@@ -44,36 +46,6 @@ constexpr std::size_t kEscPosition = 8;
 constexpr std::size_t kEscRecord = 1;
 
 // --- The window's parts, as far as the refresh reaches them ---
-
-class SilentPrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId, std::string_view) override {}
-    bool AskYesNo(text::TextId, std::string_view) override { return false; }
-};
-
-class KeyboardPicture final : public profiles::AssignmentView {
-public:
-    void SetKeyButton(std::size_t, bool, const std::string&) override {}
-    void SetGButton(std::size_t, bool, const std::string&) override {}
-    void EnableApply() override {}
-    void Redraw() override {}
-};
-
-class BankOfLed final : public profiles::KeyBankSource {
-public:
-    explicit BankOfLed(const LedStatusWord& led) : led_(led) {}
-    bool BankB() const override { return led_.BankB(); }
-
-private:
-    const LedStatusWord& led_;
-};
-
-class ApplyCommand final : public profiles::UnappliedChanges {
-public:
-    bool HasUnappliedChanges() override { return unapplied; }
-    void ClearUnapplied() override { unapplied = false; }
-    bool unapplied = false;  // window thread and test thread, ordered by the window's queue
-};
 
 // The profile buttons, with the lighting model's current profile at the moment each was
 // selected.
@@ -122,13 +94,8 @@ struct Request {
 
 std::vector<Request> Requests(const vkbd::VirtualKeyboard& keyboard) {
     std::vector<Request> out;
-    for (const vkbd::TraceEntry& entry : keyboard.Trace()) {
-        if (entry.direction != vkbd::Direction::ToKeyboard ||
-            entry.interface != vkbd::Interface::Control || entry.bytes.size() < 8) {
-            continue;
-        }
-        out.push_back({static_cast<Command>(entry.bytes[3]), entry.bytes[4],
-                       ReadLe16(entry.bytes.data() + 5)});
+    for (const vkbd::ReceivedRequest& r : keyboard.ReceivedRequests()) {
+        out.push_back({static_cast<Command>(r.command), r.length, r.address});
     }
     return out;
 }
@@ -242,8 +209,7 @@ protected:
                            table);
     }
     void SetKeyboardActiveProfile(std::uint8_t profile) {
-        const std::array<std::uint8_t, 1> byte{profile};
-        keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+        qf::testing::SetKeyboardProfile(keyboard, profile);
     }
     // Keymap block `block` of the keyboard: the defaults with Esc sending `usage`.
     void SetKeyboardEsc(unsigned block, std::uint8_t usage) {
@@ -271,12 +237,12 @@ protected:
     LedStatusWord led;
     keys::DefaultKeymap defaultKeymap;
     text::LanguageTable language;
-    SilentPrompter prompter;
+    qf::testing::RecordingPrompter prompter;
     profiles::ProfileStore store;
 
-    KeyboardPicture picture;
-    BankOfLed bank{led};
-    ApplyCommand apply;
+    qf::testing::RecordingAssignmentView picture;
+    qf::testing::LedBank bank{led};
+    qf::testing::UnappliedFlag apply;  // window thread and test thread, ordered by its queue
     profiles::ActiveProfile active{link.commands(), state};
     profiles::Assignments assignments{{store, picture, active, bank, language, prompter}};
     profiles::ProfileTransfers transfers{{link.commands(), store, defaultKeymap, state, prompter,
@@ -305,11 +271,7 @@ protected:
         .trace = [this](std::string_view text) { traces.emplace_back(text); },
     }};
 
-    class NoBankView final : public BankView {
-    public:
-        void ShowBankIndicator(bool) override {}
-        void SetGButtonLabel(std::size_t, std::string_view) override {}
-    } bankView;
+    qf::testing::RecordingBankView bankView;
     std::unique_ptr<DeviceMonitor> monitor;
 };
 

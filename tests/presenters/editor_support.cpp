@@ -2,15 +2,9 @@
 
 #include <array>
 
-namespace qf::presenters::testing {
+#include "support/keyboard_setup.h"
 
-std::vector<text::TextId> FakePrompter::MessageIds() const {
-    std::vector<text::TextId> ids;
-    for (const auto& message : messages) {
-        ids.push_back(message.first);
-    }
-    return ids;
-}
+namespace qf::presenters::testing {
 
 NativeKeyEvent NativeKey(std::uint16_t evdev, bool pressed, bool autoRepeat,
                          std::uint32_t modifiers) {
@@ -48,8 +42,7 @@ void KeyboardRig::SetUp() {
 }
 
 void KeyboardRig::SetKeyboardProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(keyboard, profile);
 }
 
 std::uint8_t KeyboardRig::KeyboardProfile() const {

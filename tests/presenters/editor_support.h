@@ -29,84 +29,20 @@
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "support/profile_fakes.h"
+#include "support/recording_prompter.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
 #include "text/language.h"
-#include "text/prompter.h"
-#include "text/temp_folder.h"
 
 namespace qf::presenters::testing {
 
-class FakePrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId id, std::string_view text) override {
-        messages.emplace_back(id, std::string(text));
-    }
-    bool AskYesNo(text::TextId id, std::string_view /*text*/) override {
-        questions.push_back(id);
-        return answer;
-    }
-    std::vector<text::TextId> MessageIds() const;
-
-    std::vector<std::pair<text::TextId, std::string>> messages;
-    std::vector<text::TextId> questions;
-    bool answer = false;
-};
-
-struct ButtonState {
-    bool assigned = false;
-    std::string caption;
-};
-
-class FakeKeyboardView final : public profiles::AssignmentView {
-public:
-    void SetKeyButton(std::size_t button, bool assigned, const std::string& caption) override {
-        keys[button] = {assigned, caption};
-    }
-    void SetGButton(std::size_t g, bool assigned, const std::string& caption) override {
-        gKeys[g] = {assigned, caption};
-    }
-    void EnableApply() override { ++applyEnabled; }
-    void Redraw() override {}
-
-    std::map<std::size_t, ButtonState> keys;
-    std::map<std::size_t, ButtonState> gKeys;
-    int applyEnabled = 0;
-};
-
-struct FakeBank final : profiles::KeyBankSource {
-    bool BankB() const override { return bankB; }
-    bool bankB = false;
-};
-
+using qf::testing::ButtonState;
+using FakePrompter = qf::testing::RecordingPrompter;
+using FakeKeyboardView = qf::testing::RecordingAssignmentView;
+using FakeBank = qf::testing::FixedBank;
 // The main window as switching and the profile manager see it.
-class FakeMainWindow final : public profiles::SwitchHost {
-public:
-    bool HasUnappliedChanges() override { return unapplied; }
-    void ClearUnapplied() override {
-        unapplied = false;
-        events.emplace_back("clear");
-    }
-    bool IsEditorOpen() override { return isEditorOpen ? isEditorOpen() : false; }
-    bool ManagerHasUnappliedChanges() override { return false; }
-    int RunApply() override {
-        events.emplace_back("apply");
-        return onApply ? onApply() : 1;
-    }
-    bool IsProfileManagerOpen() override { return false; }
-    void CheckManagerRow(int /*profile*/) override {}
-    void DisableManagerApply() override {}
-    void ShowProfileMenu(const profiles::ProfileMenuModel& menu) override {
-        lastMenu = menu;
-        ++menuShows;
-    }
-
-    bool unapplied = false;
-    std::function<bool()> isEditorOpen;
-    std::function<int()> onApply;
-    std::vector<std::string> events;
-    profiles::ProfileMenuModel lastMenu;
-    int menuShows = 0;
-};
+using FakeMainWindow = qf::testing::RecordingSwitchHost;
 
 // The window side of the hooks: whether the event filter and the grab are held.
 class FakeGrab final : public KeyboardGrab {

@@ -171,7 +171,7 @@ TEST_F(PanelTest, ASwitchOnRefusedWhileTheEditorIsOpenLeavesThePanelOffAndUnwrit
     EXPECT_FALSE(StoredPanelSwitch().has_value());
     EXPECT_TRUE(Writes().empty());
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0], text::TextId::PROFILE_SEELCT_PROMPT2);
+    EXPECT_EQ(prompter.MessageIds()[0], text::TextId::PROFILE_SEELCT_PROMPT2);
     // A key click opens the editor as with the panel off; it does not paint.
     EXPECT_EQ(keyboard.OnKeyButtonClicked(1058), ClickOutcome::EditorOpened);
 }

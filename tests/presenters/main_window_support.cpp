@@ -1,5 +1,6 @@
 #include "presenters/main_window_support.h"
 
+#include "support/keyboard_setup.h"
 #include "text/language_keys.h"
 
 namespace qf::presenters::testing {
@@ -95,8 +96,7 @@ std::uint8_t MainWindowTest::KeyboardProfile() const {
 }
 
 void MainWindowTest::SetKeyboardProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(keyboard, profile);
 }
 
 std::size_t MainWindowTest::Received(device::Command command) const {
@@ -105,13 +105,11 @@ std::size_t MainWindowTest::Received(device::Command command) const {
 
 std::vector<unsigned> MainWindowTest::KeymapBlocksWritten() const {
     std::vector<unsigned> blocks;
-    for (const auto& entry : keyboard.Trace()) {
-        if (entry.direction != vkbd::Direction::ToKeyboard ||
-            entry.interface != vkbd::Interface::Control || entry.bytes.size() < 8 ||
-            entry.bytes[3] != static_cast<std::uint8_t>(device::Command::WriteKeymapBlock)) {
+    for (const vkbd::ReceivedRequest& request : keyboard.ReceivedRequests()) {
+        if (request.command != static_cast<std::uint8_t>(device::Command::WriteKeymapBlock)) {
             continue;
         }
-        const unsigned block = (entry.bytes[5] | (entry.bytes[6] << 8)) / 512u;
+        const unsigned block = request.address / 512u;
         if (blocks.empty() || blocks.back() != block) {
             blocks.push_back(block);
         }

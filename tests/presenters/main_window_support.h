@@ -27,10 +27,12 @@
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "support/lighting_fakes.h"
+#include "support/monitor_fakes.h"
+#include "support/recording_prompter.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
 #include "text/language.h"
-#include "text/prompter.h"
-#include "text/temp_folder.h"
 
 namespace qf::presenters::testing {
 
@@ -39,18 +41,7 @@ using qf::testing::TempFolder;
 // Every call of the window and the shell, in one ordered log ("hide", "step:free stores", ...).
 using CallLog = std::vector<std::string>;
 
-class WindowPrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId id, std::string_view) override { messages.push_back(id); }
-    bool AskYesNo(text::TextId id, std::string_view) override {
-        questions.push_back(id);
-        return answer;
-    }
-
-    std::vector<text::TextId> messages;
-    std::vector<text::TextId> questions;
-    bool answer = false;
-};
+using WindowPrompter = qf::testing::RecordingPrompter;
 
 // The window: what it shows, and its calls in the log.
 class RecordingWindow final : public MainWindowView {
@@ -176,13 +167,7 @@ public:
     std::vector<LightingPanelLook> shown;
 };
 
-class CountingLightingView final : public lighting::LightingView {
-public:
-    void ClearAllTints() override { ++clears; }
-    void TintAllKeys(lighting::Rgb) override {}
-    void TintZone(int, std::span<const lighting::KeyButtonId>, lighting::Rgb) override {}
-    int clears = 0;
-};
+using CountingLightingView = qf::testing::RecordingLightingView;
 
 // The core objects are built before the window: they reach the presenter through this, bound
 // once it exists.
@@ -226,11 +211,7 @@ public:
     std::vector<std::pair<std::uint32_t, std::uint32_t>> posted;
 };
 
-struct LedBank final : profiles::KeyBankSource {
-    explicit LedBank(const monitor::LedStatusWord& led) : led(led) {}
-    bool BankB() const override { return led.BankB(); }
-    const monitor::LedStatusWord& led;
-};
+using qf::testing::LedBank;
 
 class MainWindowTest : public ::testing::Test {
 protected:

@@ -96,7 +96,7 @@ TEST_F(MainWindowTest, OpenShowsTheWindowOnlyWithAKeyboard) {
 
     // No keyboard: the no-device message, the window stays hidden.
     EXPECT_EQ(presenter.OnMessage(app::kMsgOpen, app::kTagOpen), 1);
-    EXPECT_EQ(prompter.messages, (std::vector<TextId>{TextId::MAIN_NO_DEVICE_PROMPT}));
+    EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::MAIN_NO_DEVICE_PROMPT}));
     EXPECT_FALSE(window.shown);
     // The tray menu's Open is the same command.
     EXPECT_TRUE(presenter.OnCommand(kCmdOpen));
@@ -197,7 +197,7 @@ TEST_F(MainWindowTest, TheActiveProfilesButtonRereadsTheLightingButDoesNotSwitch
     EXPECT_FALSE(lighting.state().panelOn);
     ASSERT_FALSE(panelWidgets.shown.empty());
     EXPECT_FALSE(panelWidgets.shown.back().panelOn);
-    EXPECT_EQ(lightingView.clears, 1);
+    EXPECT_EQ(lightingView.Clears(), 1);
     EXPECT_EQ(Received(Command::WriteDeviceInfo), infoWrites);
     EXPECT_TRUE(Calls("select").empty());
 }
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, AnotherProfilesButtonSwitchesAndSelectsIt) {
     EXPECT_EQ(KeyboardProfile(), 2);
     EXPECT_TRUE(Calls("select").empty());
     EXPECT_EQ(lighting.state().currentProfile, 1);
-    EXPECT_EQ(prompter.messages.back(), TextId::PROFILE_SEELCT_PROMPT2);
+    EXPECT_EQ(prompter.MessageIds().back(), TextId::PROFILE_SEELCT_PROMPT2);
 }
 
 TEST_F(MainWindowTest, TheProfileContextMenuRunsTheProfileButtonsSteps) {
@@ -317,7 +317,7 @@ TEST_F(MainWindowFiles, ImportOfAnInvalidFileChangesNothing) {
     chooser.next = path;
     EXPECT_TRUE(presenter.OnCommand(kCmdImport));
     EXPECT_EQ(chooser.dialogs.back(), ProfileOpenDialog());
-    EXPECT_EQ(prompter.messages,
+    EXPECT_EQ(prompter.MessageIds(),
               (std::vector<TextId>{TextId::PROFILE_FORMAT_ERROR, TextId::MAIN_PROMPT_INPORT}));
     EXPECT_TRUE(window.applyEnabled);  // as it was
     EXPECT_TRUE(window.failures.empty());

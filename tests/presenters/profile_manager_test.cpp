@@ -51,15 +51,12 @@ protected:
     }
     // Device info writes the keyboard received since the trace was cleared.
     int DeviceInfoWrites() const {
-        int writes = 0;
-        for (const auto& entry : keyboard.Trace()) {
-            if (entry.direction == vkbd::Direction::ToKeyboard &&
-                entry.interface == vkbd::Interface::Control && entry.bytes.size() > 3 &&
-                entry.bytes[3] == static_cast<std::uint8_t>(device::Command::WriteDeviceInfo)) {
-                ++writes;
-            }
-        }
-        return writes;
+        const auto requests = keyboard.ReceivedRequests();
+        return static_cast<int>(
+            std::count_if(requests.begin(), requests.end(), [](const auto& request) {
+                return request.command ==
+                       static_cast<std::uint8_t>(device::Command::WriteDeviceInfo);
+            }));
     }
     std::string Setting(int number) const {
         return settings.ReadString(app::Settings::ProfileRowName(number), "(none)");
@@ -118,7 +115,7 @@ TEST_F(ProfileManagerTest, OkMakesTheCheckedProfileActiveAndReloads) {
     // The store was refilled from the keyboard, whose keymaps hold no assignment.
     EXPECT_EQ(Record(0, 30), keys::KeyRecord{});
     EXPECT_EQ(mainWindow.menuShows, 1);
-    EXPECT_EQ(mainWindow.lastMenu.checkedPosition, 4);
+    EXPECT_EQ(mainWindow.menu.checkedPosition, 4);
     EXPECT_EQ(Setting(0), "3");
     EXPECT_EQ(Setting(1), Folder() + "$Profile0.fwc");
 }

@@ -26,10 +26,11 @@
 #include "profiles/assignments.h"
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
+#include "support/monitor_fakes.h"
+#include "support/recording_prompter.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
 #include "text/language.h"
-#include "text/prompter.h"
-#include "text/temp_folder.h"
 
 namespace qf::presenters::test {
 
@@ -120,25 +121,8 @@ public:
     lighting::LightingView* target = nullptr;
 };
 
-class LedBank final : public profiles::KeyBankSource {
-public:
-    explicit LedBank(const monitor::LedStatusWord& led) : led_(led) {}
-    bool BankB() const override { return led_.BankB(); }
-
-private:
-    const monitor::LedStatusWord& led_;
-};
-
-class FakePrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId id, std::string_view) override { messages.push_back(id); }
-    bool AskYesNo(text::TextId id, std::string_view) override {
-        questions.push_back(id);
-        return false;
-    }
-    std::vector<text::TextId> messages;
-    std::vector<text::TextId> questions;
-};
+using qf::testing::LedBank;
+using FakePrompter = qf::testing::RecordingPrompter;
 
 // Switching's fall-back reload, which the view tests never reach: it reads nothing.
 struct NoKeyboardReload final : profiles::KeyboardReload {

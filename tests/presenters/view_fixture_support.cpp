@@ -6,6 +6,7 @@
 #include "common/bytes.h"
 #include "device/factory_lighting.h"
 #include "lighting/lighting_files.h"
+#include "support/keyboard_setup.h"
 
 namespace qf::presenters::test {
 
@@ -55,19 +56,14 @@ void ViewTest::SetUp() {
 
 std::vector<Request> ViewTest::Requests() const {
     std::vector<Request> out;
-    for (const vkbd::TraceEntry& entry : vk.Trace()) {
-        if (entry.direction != vkbd::Direction::ToKeyboard ||
-            entry.interface != vkbd::Interface::Control || entry.bytes.size() < 64) {
-            continue;
-        }
+    for (vkbd::ReceivedRequest& received : vk.ReceivedRequests()) {
         Request r;
-        r.command = static_cast<Command>(entry.bytes[3]);
-        r.length = entry.bytes[4];
-        r.address = ReadLe16(entry.bytes.data() + 5);
+        r.command = static_cast<Command>(received.command);
+        r.length = received.length;
+        r.address = received.address;
+        // The lighting writes keep their bytes; the other requests are told apart without.
         if (r.command == Command::WriteSettings || r.command == Command::WriteUserColours) {
-            const std::size_t count = std::min<std::size_t>(r.length, 56);
-            r.data.assign(entry.bytes.begin() + 8,
-                          entry.bytes.begin() + 8 + static_cast<std::ptrdiff_t>(count));
+            r.data = std::move(received.data);
         }
         out.push_back(std::move(r));
     }
@@ -114,8 +110,7 @@ Bytes ViewTest::KeyboardRecord(int profile) const {
 }
 
 void ViewTest::SetActiveProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    vk.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(vk, profile);
 }
 
 std::optional<std::string> ViewTest::StoredPanelSwitch() const {

@@ -182,9 +182,9 @@ TEST_P(MacroKeysConfirmWhere, AsksWhereverAKeyPlaysIt) {
     // The current profile is 1; keys of every block count, G1 of bank A too.
     SetKeyboardProfile(1);
     (void)store.Lock()->SetRecord(GetParam(), {4, 1, 6, 0, 0});
-    prompter.answer = [](TextId) { return false; };
+    prompter.decide = [](TextId) { return false; };
     EXPECT_EQ(assignments.MacroKeysConfirm(macro), 0);
-    prompter.answer = [](TextId) { return true; };
+    prompter.decide = [](TextId) { return true; };
     EXPECT_EQ(assignments.MacroKeysConfirm(macro), 1);
     EXPECT_EQ(prompter.questions, (std::vector<TextId>{TextId::MACRO_DELETE_CONFIRM_OF_KEYS,
                                                        TextId::MACRO_DELETE_CONFIRM_OF_KEYS}));

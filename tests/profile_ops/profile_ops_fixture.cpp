@@ -1,31 +1,8 @@
 #include "profile_ops/profile_ops_fixture.h"
 
-#include <stdlib.h>
-
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include "support/keyboard_setup.h"
 
 namespace qf::profiles::testing {
-
-ScratchFolder::ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quillfen-profile-ops-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-Bytes ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 macros::MacroRecord MakeMacro(std::uint16_t id, std::u16string_view name, std::size_t actions) {
     macros::MacroRecord macro;
@@ -49,9 +26,9 @@ Bytes ImageOf(const std::vector<macros::MacroRecord>& list, bool names) {
 }
 
 ProfileOpsTest::ProfileOpsTest()
-    : transfers({link.commands(), store, defaultKeymap, state, prompter, language, folder.path(),
+    : transfers({link.commands(), store, defaultKeymap, state, prompter, language, folder.Path(),
                  active, assignments, host}),
-      switching({store, active, assignments, host, prompter, language, folder.path(), transfers}) {}
+      switching({store, active, assignments, host, prompter, language, folder.Path(), transfers}) {}
 
 void ProfileOpsTest::SetUp() {
     ASSERT_EQ(link.IssueReadRequests(), 1);
@@ -71,19 +48,6 @@ void ProfileOpsTest::NoteKeyboardArrival() {
     device::DeviceInfoBlock info;
     ASSERT_EQ(commands().ReadDeviceInfo(info), 1);
     state.macroMemorySize.store(info.macroMemoryBytes());
-}
-
-std::vector<SentReport> ProfileOpsTest::Sent() const {
-    std::vector<SentReport> sent;
-    for (const auto& entry : keyboard.Trace()) {
-        if (entry.direction != vkbd::Direction::ToKeyboard ||
-            entry.interface != vkbd::Interface::Control || entry.bytes.size() < 8) {
-            continue;
-        }
-        sent.push_back({entry.bytes[3], entry.bytes[4],
-                        static_cast<std::uint16_t>(entry.bytes[5] | (entry.bytes[6] << 8))});
-    }
-    return sent;
 }
 
 std::vector<std::uint8_t> ProfileOpsTest::SentCommands() const {
@@ -111,13 +75,11 @@ void ProfileOpsTest::SetKeyboardKeymap(unsigned b, const keys::KeymapImage& imag
 }
 
 void ProfileOpsTest::SetKeyboardProfile(std::uint8_t profile) {
-    const std::array<std::uint8_t, 1> byte = {profile};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 10, byte);
+    qf::testing::SetKeyboardProfile(keyboard, profile);
 }
 
 void ProfileOpsTest::SetKeyboardMacroUnits(std::uint8_t units) {
-    const std::array<std::uint8_t, 1> byte = {units};
-    keyboard.SetMemory(vkbd::Area::DeviceInfo, 11, byte);
+    qf::testing::SetKeyboardMacroUnits(keyboard, units);
 }
 
 }  // namespace qf::profiles::testing

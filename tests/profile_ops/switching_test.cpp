@@ -95,7 +95,7 @@ TEST_F(SwitchingTest, AnsweringNoReloadsTheCacheBeforeTheKeyboardIsTold) {
             kindsAtProfileWrite.push_back(store.Lock()->BlockRecord(0, kEscRecord).kind);
         }
     });
-    prompter.answer = [](TextId) { return false; };
+    prompter.decide = [](TextId) { return false; };
     keyboard.ClearTrace();
     EXPECT_EQ(switching.SwitchProfile(1), 1);
     keyboard.SetTraceSink({});
@@ -121,7 +121,7 @@ TEST_F(SwitchingTest, AnsweringNoWithADamagedCacheReloadsFromTheKeyboard) {
     }
     (void)store.Lock()->SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
     host.unapplied = true;
-    prompter.answer = [](TextId) { return false; };
+    prompter.decide = [](TextId) { return false; };
     EXPECT_EQ(switching.SwitchProfile(1), 1);
 
     const KeyRecord esc = store.Lock()->BlockRecord(0, kEscRecord);
@@ -143,7 +143,7 @@ TEST_F(SwitchingTest, AnsweringNoKeepsEditsAndApplyWhenNothingCanBeReloaded) {
     std::filesystem::create_directories(CachePath() / "inside");
     (void)store.Lock()->SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
     host.unapplied = true;
-    prompter.answer = [](TextId) { return false; };
+    prompter.decide = [](TextId) { return false; };
     EXPECT_EQ(switching.SwitchProfile(1), 1);
     EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 1);
     EXPECT_TRUE(host.unapplied);
@@ -163,7 +163,7 @@ TEST_F(SwitchingTest, AnsweringYesAppliesToTheOldProfileFirst) {
     (void)store.Lock()->SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
     host.unapplied = true;
     host.events.clear();
-    prompter.answer = [](TextId) { return true; };
+    prompter.decide = [](TextId) { return true; };
     keyboard.ClearTrace();
     EXPECT_EQ(switching.SwitchProfile(2), 1);
 
@@ -198,7 +198,7 @@ TEST_F(SwitchingTest, AFailedApplyOfYesKeepsTheEditsAndDoesNotSwitch) {
     (void)store.Lock()->SetBlockRecord(1, kEscRecord, {1, 0, 0, 0, 0});
     host.unapplied = true;
     host.events.clear();
-    prompter.answer = [](TextId) { return true; };
+    prompter.decide = [](TextId) { return true; };
     // The keyboard is gone while the question is on screen: the Apply fails.
     keyboard.Unplug();
     keyboard.ClearTrace();
@@ -220,7 +220,7 @@ TEST_F(SwitchingTest, AFailedApplyOfYesKeepsTheEditsAndDoesNotSwitch) {
 TEST_F(SwitchingTest, ASwitchDuringTheQuestionDoesNotAskAgain) {
     host.unapplied = true;
     int nested = -1;
-    prompter.answer = [this, &nested](TextId) {
+    prompter.decide = [this, &nested](TextId) {
         EXPECT_TRUE(switching.asking());
         nested = switching.SwitchProfile(2);
         EXPECT_EQ(KeyboardProfile(), 2);  // switched at once

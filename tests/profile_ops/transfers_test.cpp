@@ -62,7 +62,7 @@ protected:
         contents.mainBlock = NewMainBlock(0);
         contents.macros = {MakeMacro(1, u"imported", 8)};
         (void)contents.SetBlockRecord(1, kEscRecord, {4, 1, 1, 0, 0});
-        const auto path = folder.path() / "import.fwc";
+        const auto path = folder.Path() / "import.fwc";
         EXPECT_EQ(WriteProfileFile(path, contents), 1);
         return path;
     }
@@ -71,7 +71,7 @@ protected:
     std::filesystem::path WriteBrokenFile() {
         Bytes file = NewMainBlock(0);
         file[kHdrChecksum] ^= 1;
-        const auto path = folder.path() / "broken.fwc";
+        const auto path = folder.Path() / "broken.fwc";
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()),
                   static_cast<std::streamsize>(file.size()));
@@ -87,7 +87,7 @@ TEST_F(TransfersTest, LoadFromKeyboardFillsCacheFileAndStore) {
     EXPECT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
 
     ASSERT_TRUE(std::filesystem::exists(CachePath()));
-    EXPECT_EQ(ReadFile(CachePath()).size(), kMainBlockSize + 2 * macros::kMacroRecordSize);
+    EXPECT_EQ(ReadBytes(CachePath()).size(), kMainBlockSize + 2 * macros::kMacroRecordSize);
     EXPECT_FALSE(host.unapplied);
 
     auto access = store.Lock();
@@ -114,9 +114,9 @@ TEST_F(TransfersTest, QuietLoadLeavesUnappliedChanges) {
 
 TEST_F(TransfersTest, KeyboardWithoutMacroImageGivesEmptyMacroList) {
     // The factory macro memory is zeros: no 0x55AA at its start.
-    const auto path = folder.path() / "read.fwc";
+    const auto path = folder.Path() / "read.fwc";
     ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
-    const Bytes file = ReadFile(path);
+    const Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), kMainBlockSize);
     EXPECT_EQ(ReadLe16(file.data() + kHdrMacroCount), 0);
     EXPECT_EQ(ReadLe32(file.data() + kHdrTotalSize), kMainBlockSize);
@@ -131,7 +131,7 @@ TEST_F(TransfersTest, DamagedMacroImageGivesNoMacrosButKeepsKeymaps) {
     WriteLe16(head.data() + 2, 16);
     WriteLe16(head.data() + 4, 500);
     keyboard.SetMemory(vkbd::Area::MacroMemory, 0, head);
-    const auto path = folder.path() / "damaged.fwc";
+    const auto path = folder.Path() / "damaged.fwc";
     ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
     StoreContents contents;
     ASSERT_EQ(ReadProfileFile(path, contents), 1);
@@ -141,7 +141,7 @@ TEST_F(TransfersTest, DamagedMacroImageGivesNoMacrosButKeepsKeymaps) {
 
 TEST_F(TransfersTest, ReadFailsWhenTheKeyboardIsGone) {
     keyboard.Unplug();
-    const auto path = folder.path() / "gone.fwc";
+    const auto path = folder.Path() / "gone.fwc";
     EXPECT_EQ(transfers.ReadKeyboardIntoFile(path), 0);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
@@ -302,7 +302,7 @@ TEST_F(TransfersTest, InvalidImportLeavesStoreAndKeyboardAlone) {
     EXPECT_TRUE(host.unapplied);
 
     prompter.messages.clear();
-    EXPECT_EQ(transfers.ImportProfileFile(folder.path() / "missing.fwc").result, 0);
+    EXPECT_EQ(transfers.ImportProfileFile(folder.Path() / "missing.fwc").result, 0);
     EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::MAIN_PROMPT_INPORT}));
 }
 
@@ -361,7 +361,7 @@ TEST_F(TransfersTest, ImportThatSendsNothingFailsWithNoDevice) {
     StoreContents contents;
     contents.mainBlock = NewMainBlock(0);
     contents.macros = {MakeMacro(1, u"m", 27)};  // 130 bytes without names
-    const auto path = folder.path() / "big.fwc";
+    const auto path = folder.Path() / "big.fwc";
     ASSERT_EQ(WriteProfileFile(path, contents), 1);
     keyboard.ClearTrace();
     DownloadReport report;

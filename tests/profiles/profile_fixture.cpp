@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <algorithm>
-#include <atomic>
-#include <fstream>
-#include <iterator>
-
 namespace qf::profiles::testing {
 
 namespace {
@@ -55,42 +49,6 @@ std::vector<std::uint8_t> SampleFile() {
     std::vector<std::uint8_t> file;
     EXPECT_EQ(BuildProfileFile(c, file), 1);
     return file;
-}
-
-TempFolder::TempFolder() {
-    static std::atomic<int> serial{0};
-    const char* base = std::getenv("TEST_TMPDIR");
-    path_ = std::filesystem::path(base != nullptr ? base : "/tmp") /
-            ("qf-profiles-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
-}
-
-std::vector<std::string> TempFolder::Names() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytesTo(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace qf::profiles::testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "profiles/profile_format.h"
+#include "support/temp_folder.h"
 
 namespace qf::profiles::testing {
 
@@ -21,19 +22,8 @@ inline const std::u16string kLastText = u"\u00e9t\u00e9";
 StoreContents SampleContents();
 std::vector<std::uint8_t> SampleFile();
 
-// A fresh folder under the test temporary folder, removed by the destructor.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::filesystem::path& path() const { return path_; }
-    std::vector<std::string> Names() const;  // file names in the folder
-
-private:
-    std::filesystem::path path_;
-};
-
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
-void WriteBytesTo(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+using qf::testing::ReadBytes;
+using qf::testing::TempFolder;
+using qf::testing::WriteBytes;
 
 }  // namespace qf::profiles::testing

@@ -14,12 +14,12 @@ using testing::ReadBytes;
 using testing::SampleContents;
 using testing::SampleFile;
 using testing::TempFolder;
-using testing::WriteBytesTo;
+using testing::WriteBytes;
 
 class StoreFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = ProfileFolder(docs.path());
+        folder = ProfileFolder(docs.Path());
         ASSERT_EQ(EnsureProfileFolder(folder), 1);
         cache = ProfileCachePath(folder, 0);
     }
@@ -35,7 +35,7 @@ protected:
 };
 
 TEST_F(StoreFileTest, PathsAndTheNewStore) {
-    EXPECT_EQ(folder, docs.path() / "Quillfen_09A");
+    EXPECT_EQ(folder, docs.Path() / "Quillfen_09A");
     EXPECT_EQ(cache, folder / "$Profile0");
     EXPECT_EQ(ProfileCachePath(folder, 1), cache);
     EXPECT_EQ(ProfileCachePath(folder, 2), cache);
@@ -72,7 +72,7 @@ TEST_F(StoreFileTest, ABrokenFileLeavesTheStoreAsItWas) {
     auto cut = SampleFile();
     cut.resize(40000);
     const fs::path file = folder / "cut.fwc";
-    WriteBytesTo(file, cut);
+    WriteBytes(file, cut);
     LoadReport report;
     EXPECT_EQ(LoadProfileFile(store, file, &report), 0);
     EXPECT_FALSE(report.reason.empty());
@@ -99,14 +99,14 @@ TEST_F(StoreFileTest, ValidationResultsForMissingSmallAndDamagedFiles) {
 
     auto bytes = SampleFile();
     bytes.resize(32831);
-    WriteBytesTo(folder / "small.fwc", bytes);
+    WriteBytes(folder / "small.fwc", bytes);
     const Validation small = ValidateProfileFile(folder / "small.fwc");
     EXPECT_EQ(small.result, 0);
     EXPECT_FALSE(small.formatError);
 
     bytes = SampleFile();
     ++bytes[31];
-    WriteBytesTo(folder / "sum.fwc", bytes);
+    WriteBytes(folder / "sum.fwc", bytes);
     const Validation sum = ValidateProfileFile(folder / "sum.fwc");
     EXPECT_EQ(sum.result, 0);
     EXPECT_TRUE(sum.formatError);
@@ -114,7 +114,7 @@ TEST_F(StoreFileTest, ValidationResultsForMissingSmallAndDamagedFiles) {
 
 TEST_F(StoreFileTest, AReadOnlyFileValidatesAndLoads) {
     const fs::path file = folder / "ro.fwc";
-    WriteBytesTo(file, SampleFile());
+    WriteBytes(file, SampleFile());
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
     EXPECT_EQ(ValidateProfileFile(file).result, 1);
     EXPECT_EQ(LoadProfileFile(store, file), 1);
@@ -126,7 +126,7 @@ TEST_F(StoreFileTest, AnUnreadableFileIsUnopenable) {
         GTEST_SKIP() << "root reads files without read permission";
     }
     const fs::path file = folder / "closed.fwc";
-    WriteBytesTo(file, SampleFile());
+    WriteBytes(file, SampleFile());
     ASSERT_EQ(::chmod(file.c_str(), 0), 0);
     EXPECT_EQ(ValidateProfileFile(file).result, -2);
 }

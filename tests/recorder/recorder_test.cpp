@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace qf::macros {
 namespace {

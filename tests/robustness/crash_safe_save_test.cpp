@@ -16,9 +16,9 @@
 #include "device/services/virtual/keyboard_memory.h"
 #include "device/services/virtual/state_file.h"
 #include "profiles/profile_store.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
 #include "text/safe_file.h"
-#include "text/temp_folder.h"
 
 namespace qf::robustness {
 namespace {

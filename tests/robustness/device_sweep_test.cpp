@@ -18,8 +18,8 @@
 #include "device/result.h"
 #include "lighting/lighting_model.h"
 #include "robustness/sweep_support.h"
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
-#include "text/temp_folder.h"
 
 namespace qf::robustness {
 namespace {
@@ -240,18 +240,15 @@ TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
         // restore may leave.
         Bytes record = custom;
         prefixStates.push_back(record);
-        for (const auto& entry : rig.keyboard.Trace()) {
-            if (entry.direction != vkbd::Direction::ToKeyboard ||
-                entry.interface != vkbd::Interface::Control || entry.bytes.size() < 64 ||
-                entry.bytes[3] != static_cast<std::uint8_t>(device::Command::WriteSettings)) {
+        for (const vkbd::ReceivedRequest& request : rig.keyboard.ReceivedRequests()) {
+            if (request.command != static_cast<std::uint8_t>(device::Command::WriteSettings)) {
                 continue;
             }
-            const std::size_t length = entry.bytes[4];
-            const std::size_t address = entry.bytes[5] | (entry.bytes[6] << 8);
             const std::size_t base = lighting::LightingRecordAddress(1);
-            for (std::size_t i = 0; i < length; ++i) {
-                if (address + i >= base && address + i < base + record.size()) {
-                    record[address + i - base] = entry.bytes[8 + i];
+            for (std::size_t i = 0; i < request.data.size(); ++i) {
+                const std::size_t at = request.address + i;
+                if (at >= base && at < base + record.size()) {
+                    record[at - base] = request.data[i];
                 }
             }
             prefixStates.push_back(record);

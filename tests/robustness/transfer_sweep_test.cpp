@@ -20,9 +20,10 @@
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
 #include "robustness/sweep_support.h"
+#include "support/profile_fakes.h"
+#include "support/recording_prompter.h"
+#include "support/temp_folder.h"
 #include "text/language.h"
-#include "text/prompter.h"
-#include "text/temp_folder.h"
 
 namespace qf::robustness {
 namespace {
@@ -30,37 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using profiles::StoreContents;
-
-class SilentPrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId, std::string_view) override {}
-    bool AskYesNo(text::TextId, std::string_view) override { return false; }
-};
-
-class NullView final : public profiles::AssignmentView {
-public:
-    void SetKeyButton(std::size_t, bool, const std::string&) override {}
-    void SetGButton(std::size_t, bool, const std::string&) override {}
-    void EnableApply() override {}
-    void Redraw() override {}
-};
-
-class BankA final : public profiles::KeyBankSource {
-public:
-    bool BankB() const override { return false; }
-};
-
-class Window final : public profiles::UnappliedChanges {
-public:
-    bool HasUnappliedChanges() override { return unapplied; }
-    void ClearUnapplied() override { unapplied = false; }
-    bool unapplied = false;
-};
-
-Bytes ReadFile(const fs::path& path) {
-    const std::string s = qf::testing::TempFolder::Read(path);
-    return Bytes(s.begin(), s.end());
-}
+using qf::testing::ReadBytes;
 
 bool SameContents(const StoreContents& a, const StoreContents& b) {
     return a.mainBlock == b.mainBlock && a.macros == b.macros && a.strings == b.strings;
@@ -151,14 +122,14 @@ struct TransferRig {
     SweepRig device;
     app::AppState state;
     keys::DefaultKeymap defaultKeymap;
-    SilentPrompter prompter;
+    qf::testing::RecordingPrompter prompter;
     text::LanguageTable language;
     qf::testing::TempFolder folder;
     profiles::ProfileStore store;
     profiles::ActiveProfile active{device.link->commands(), state};
-    NullView view;
-    BankA bank;
-    Window window;
+    qf::testing::RecordingAssignmentView view;
+    qf::testing::FixedBank bank;
+    qf::testing::UnappliedFlag window;
     profiles::Assignments assignments{{store, view, active, bank, language, prompter}};
     profiles::ProfileTransfers transfers{{device.link->commands(), store, defaultKeymap, state,
                                           prompter, language, folder.Path(), active, assignments,
@@ -186,7 +157,7 @@ TEST_P(TransferSweep, ReadKeyboardIntoFileAtEveryReport) {
         rig.SetUpKeyboard();
         const fs::path path = rig.folder / "read.fwc";
         ASSERT_EQ(rig.transfers.ReadKeyboardIntoFile(path), 1);
-        healthy = ReadFile(path);
+        healthy = ReadBytes(path);
         reports = rig.device.service.writes();
         ASSERT_EQ(Parse(healthy).macros.size(), 2u);
     }
@@ -200,7 +171,7 @@ TEST_P(TransferSweep, ReadKeyboardIntoFileAtEveryReport) {
         std::string error;
         const int result = rig.transfers.ReadKeyboardIntoFile(path, &error);
         ASSERT_TRUE(result == 0 || result == 1) << result;
-        const Bytes now = ReadFile(path);
+        const Bytes now = ReadBytes(path);
         if (result == 0) {
             EXPECT_FALSE(error.empty());
             EXPECT_EQ(now, old) << "a failed read replaced the file";
@@ -245,7 +216,7 @@ TEST_P(TransferSweep, LoadProfileFromKeyboardAtEveryReport) {
         rig.device.service.Arm(k, fault);
         EXPECT_EQ(rig.transfers.LoadProfileFromKeyboard(true), 1);
         const StoreContents store = Snapshot(rig.store);
-        const Bytes cacheNow = ReadFile(cache);
+        const Bytes cacheNow = ReadBytes(cache);
         // The store is what the cache file now holds, or a blank profile: never a mix.
         const bool fromCache = SameContents(store, Parse(cacheNow));
         EXPECT_TRUE(fromCache || SameContents(store, blank));
@@ -283,7 +254,7 @@ TEST_P(TransferSweep, ImportAtEveryReport) {
         rig.assignments.RefreshAssignmentViews();
         ASSERT_LT(rig.device.service.writes(), reports);
         downloadReports = reports - rig.device.service.writes();
-        cacheAfter = ReadFile(rig.transfers.CachePath());
+        cacheAfter = ReadBytes(rig.transfers.CachePath());
     }
     const StoreContents importedContents = Parse(imported);
     for (unsigned k = 1; k <= reports; ++k) {
@@ -298,8 +269,8 @@ TEST_P(TransferSweep, ImportAtEveryReport) {
         // The file is valid: it becomes the store and the cache whatever the keyboard does.
         ASSERT_EQ(r.result, 1);
         EXPECT_TRUE(SameContents(Snapshot(rig.store), importedContents));
-        EXPECT_EQ(ReadFile(rig.transfers.CachePath()), cacheAfter);
-        EXPECT_EQ(ReadFile(file), imported) << "the imported file was changed";
+        EXPECT_EQ(ReadBytes(rig.transfers.CachePath()), cacheAfter);
+        EXPECT_EQ(ReadBytes(file), imported) << "the imported file was changed";
         if (fault.TransactionResult() != 1 && k <= downloadReports) {
             EXPECT_NE(r.download, 1) << "a download the keyboard broke off was reported as done";
         }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "skin_files.h"
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace qf::skintest {
 namespace {

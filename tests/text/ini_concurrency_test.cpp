@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/temp_folder.h"
 #include "text/ini_file.h"
-#include "text/temp_folder.h"
 
 namespace qf::text {
 namespace {

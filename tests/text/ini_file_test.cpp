@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace qf::text {
 namespace {

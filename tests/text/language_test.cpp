@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace qf::text {
 namespace {

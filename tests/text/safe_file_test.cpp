@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace qf::text {
 namespace {

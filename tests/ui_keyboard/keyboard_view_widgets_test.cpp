@@ -9,6 +9,7 @@
 #include "device/device_link.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "lighting/lighting_model.h"
+#include "support/profile_fakes.h"
 #include "support_qt/test_skin.h"
 #include "ui/keyboard/keyboard_view_widgets.h"
 #include "ui_skin/skin_test_support.h"
@@ -28,12 +29,6 @@ public:
         records.push_back(request.record);
     }
     std::vector<std::size_t> records;
-};
-
-class Bank final : public profiles::KeyBankSource {
-public:
-    bool BankB() const override { return bankB; }
-    bool bankB = false;
 };
 
 class KeyboardWidgetsTest : public ::testing::Test {
@@ -74,7 +69,7 @@ protected:
     app::Settings settings{files, skin.File("config/Quillfen.conf")};
     lighting::NoLightingView noTints;
     lighting::LightingModel model{link.commands(), noTints, files, skin.File("mrgo.ini")};
-    Bank bank;
+    qf::testing::FixedBank bank;
     Editor editor;
     std::unique_ptr<KeyboardViewDialog> dialog;
     std::unique_ptr<presenters::KeyboardViewPresenter> presenter;

@@ -14,7 +14,7 @@
 
 #include "device/services/virtual/virtual_keyboard.h"
 #include "session/session.h"
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 #include "ui/bridge/window_bridge.h"
 #include "ui/main/main_window.h"
 

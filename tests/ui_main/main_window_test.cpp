@@ -17,7 +17,7 @@
 #include "app/window_messages.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "presenters/commands.h"
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 #include "ui/tray/tray_icon.h"
 
 namespace qf::ui::test {

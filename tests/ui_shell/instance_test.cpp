@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "app/window_messages.h"
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 #include "ui/shell/instance_channel.h"
 #include "ui/shell/instance_lock.h"
 

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "text/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -624,6 +624,36 @@ void VirtualKeyboard::SetTraceSink(std::function<void(const TraceEntry&)> sink) 
     impl_->SetTraceSink(std::move(sink));
 }
 
+std::vector<ReceivedRequest> VirtualKeyboard::ReceivedRequests() const {
+    std::vector<ReceivedRequest> requests;
+    for (const TraceEntry& entry : impl_->Trace()) {
+        if (entry.direction != Direction::ToKeyboard || entry.interface != Interface::Control ||
+            entry.bytes.size() < dev::kReportSize) {
+            continue;
+        }
+        ReceivedRequest request;
+        request.command = entry.bytes[dev::report::kCommand];
+        request.length = entry.bytes[dev::report::kParameter];
+        request.address = ReadLe16(entry.bytes.data() + dev::report::kAddress);
+        const auto data = entry.bytes.begin() + dev::report::kData;
+        request.data.assign(data,
+                            data + std::min<std::size_t>(request.length, dev::kReportDataSize));
+        requests.push_back(std::move(request));
+    }
+    return requests;
+}
+
+std::vector<std::array<std::uint8_t, 2>> VirtualKeyboard::ReceivedLedStatuses() const {
+    std::vector<std::array<std::uint8_t, 2>> statuses;
+    for (const TraceEntry& entry : impl_->Trace()) {
+        if (entry.direction == Direction::ToKeyboard && entry.interface == Interface::Led &&
+            entry.bytes.size() >= 2) {
+            statuses.push_back({entry.bytes[0], entry.bytes[1]});
+        }
+    }
+    return statuses;
+}
+
 void VirtualKeyboard::WaitIdle() {
     impl_->WaitIdle();
 }

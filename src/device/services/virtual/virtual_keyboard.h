@@ -136,6 +136,11 @@ public:
     // under the keyboard's lock: the sink must not call back into the virtual keyboard. An empty
     // function removes it.
     void SetTraceSink(std::function<void(const TraceEntry&)> sink);
+    // The trace read back: the control reports that reached the keyboard, decoded, and the LED
+    // statuses it received, both in order since the trace was last cleared. Refused writes never
+    // reached it and are not among them.
+    std::vector<ReceivedRequest> ReceivedRequests() const;
+    std::vector<std::array<std::uint8_t, 2>> ReceivedLedStatuses() const;
 
     // Returns when every queued reply and notification has been delivered (at once when called
     // from a sink, on the delivery thread).

@@ -18,6 +18,18 @@ struct TraceEntry {
     std::vector<std::uint8_t> bytes;
 };
 
+// One control report the keyboard received, decoded: its command (byte 3), its length or
+// parameter (byte 4), its address (bytes 5-6, low byte first) and its data bytes (from byte 8,
+// as many as the length says, at most 56; zeros for a read).
+struct ReceivedRequest {
+    std::uint8_t command = 0;
+    std::uint8_t length = 0;
+    std::uint16_t address = 0;
+    std::vector<std::uint8_t> data;
+
+    bool operator==(const ReceivedRequest&) const = default;
+};
+
 // One line of text for a trace entry: '>' (to the keyboard) or '<' (from it), a space, CTRL,
 // CONS or LED, a space, then the bytes as two lower-case hex digits separated by single spaces.
 std::string FormatTraceLine(const TraceEntry& entry);
