@@ -148,7 +148,7 @@ TEST_F(TransfersTest, ReadFailsWhenTheKeyboardIsGone) {
 
 TEST_F(TransfersTest, InMemoryReadGivesTheStoreTheFileRouteGivesWithTheSameReads) {
     PrepareKeyboard();
-    const auto path = folder.path() / "route.fwc";
+    const auto path = folder.Path() / "route.fwc";
     keyboard.ClearTrace();
     ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
     const std::vector<std::uint8_t> fileRouteCommands = SentCommands();
@@ -159,12 +159,12 @@ TEST_F(TransfersTest, InMemoryReadGivesTheStoreTheFileRouteGivesWithTheSameReads
         return std::distance(std::filesystem::directory_iterator(dir),
                              std::filesystem::directory_iterator());
     };
-    const auto filesBefore = filesIn(folder.path());
+    const auto filesBefore = filesIn(folder.Path());
 
     keyboard.ClearTrace();
     ASSERT_EQ(transfers.ReadKeyboardIntoStore(), 1);
     EXPECT_EQ(SentCommands(), fileRouteCommands);
-    EXPECT_EQ(filesIn(folder.path()), filesBefore);  // no file on the way
+    EXPECT_EQ(filesIn(folder.Path()), filesBefore);  // no file on the way
     auto access = store.Lock();
     EXPECT_EQ(access->mainBlock, viaFile.mainBlock);
     EXPECT_EQ(access->macros, viaFile.macros);
