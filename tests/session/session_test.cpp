@@ -13,6 +13,8 @@
 #include "app/window_messages.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "monitor/fake_window.h"
+#include "support/profile_fakes.h"
+#include "support/recording_prompter.h"
 #include "text/skin_layout.h"
 #include "text/temp_folder.h"
 
@@ -23,13 +25,6 @@ using monitor::test::FakeWindow;
 using monitor::test::WindowEvent;
 using qf::testing::TempFolder;
 namespace fs = std::filesystem;
-
-class QuietPrompter final : public text::Prompter {
-public:
-    void ShowMessage(text::TextId, std::string_view) override { ++messages; }
-    bool AskYesNo(text::TextId, std::string_view) override { return false; }
-    std::atomic<int> messages{0};
-};
 
 // The views: only what reaches them is counted.
 class CountingViews final : public monitor::BankView,
@@ -53,19 +48,6 @@ public:
     std::atomic<int> bankIndicators{0};
     std::atomic<int> keyButtons{0};
     std::atomic<int> selected{-2};
-};
-
-class NoHost final : public profiles::SwitchHost {
-public:
-    bool HasUnappliedChanges() override { return false; }
-    void ClearUnapplied() override {}
-    bool IsEditorOpen() override { return false; }
-    bool ManagerHasUnappliedChanges() override { return false; }
-    int RunApply() override { return 1; }
-    bool IsProfileManagerOpen() override { return false; }
-    void CheckManagerRow(int) override {}
-    void DisableManagerApply() override {}
-    void ShowProfileMenu(const profiles::ProfileMenuModel&) override {}
 };
 
 class CountingHooks final : public macros::KeyboardHooks {
@@ -135,6 +117,20 @@ protected:
             [this](std::uint32_t timer) { (void)session->handlers().OnTimer(timer); });
     }
 
+    // The window ready and the monitor started: waits until the keyboard's arrival has been
+    // handled (the full refresh) and everything it queued has run. `keyboards`: the number the
+    // monitor found.
+    void StartAndArrive(std::uint32_t* keyboards = nullptr) {
+        window.SetReady(true);
+        const std::uint32_t found = session->StartMonitor();
+        if (keyboards != nullptr) {
+            *keyboards = found;
+        }
+        ASSERT_TRUE(window.WaitUntil(
+            [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
+        Settle();
+    }
+
     void Settle() {
         keyboard.WaitIdle();
         session->monitor().WaitIdle();
@@ -148,9 +144,9 @@ protected:
     std::map<std::string, std::string> variables;
     vkbd::VirtualKeyboard keyboard;
     FakeWindow window;
-    QuietPrompter prompter;
+    qf::testing::RecordingPrompter prompter;
     CountingViews views;
-    NoHost host;
+    qf::testing::RecordingSwitchHost host;
     std::unique_ptr<Session> session;
 };
 
@@ -233,12 +229,9 @@ TEST_F(SessionTest, AnArrivalRunsTheFullRefreshThroughTheWiredObjects) {
     Build();
     int panelRefreshes = 0;
     session->SetPanelRefresh([&] { ++panelRefreshes; });
-    window.SetReady(true);
-
-    EXPECT_EQ(session->StartMonitor(), 1u);
-    ASSERT_TRUE(window.WaitUntil(
-        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
-    Settle();
+    std::uint32_t keyboards = 0;
+    ASSERT_NO_FATAL_FAILURE(StartAndArrive(&keyboards));
+    EXPECT_EQ(keyboards, 1u);
 
     // The store was loaded from the keyboard and cached in the profile folder; the lighting
     // model read the keyboard and asked the panel to follow; the views were filled.
@@ -258,11 +251,7 @@ TEST_F(SessionTest, AnArrivalRunsTheFullRefreshThroughTheWiredObjects) {
 
 TEST_F(SessionTest, TheKeyboardIsCheckedAgainstWhatApplyWrites) {
     Build();
-    window.SetReady(true);
-    (void)session->StartMonitor();
-    ASSERT_TRUE(window.WaitUntil(
-        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(StartAndArrive());
     // Right after an Apply of the loaded store the keyboard holds it byte for byte.
     ASSERT_EQ(session->transfers().ApplyStoreToKeyboard(true), 1);
     profiles::VerifyReport report;
@@ -275,11 +264,7 @@ TEST_F(SessionTest, TheKeyboardIsCheckedAgainstWhatApplyWrites) {
 
 TEST_F(SessionTest, StoppingEndsTheThreadsAndFreeingEmptiesBothStores) {
     Build();
-    window.SetReady(true);
-    (void)session->StartMonitor();
-    ASSERT_TRUE(window.WaitUntil(
-        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(StartAndArrive());
     {
         auto staging = session->store().staging().Lock();
         staging->mainBlock.assign(16, 1);
@@ -315,11 +300,7 @@ TEST_F(SessionTest, TheRecorderUsesTheWindowsHooksOnceBound) {
 
 TEST_F(SessionTest, DestroyingARunningSessionStopsTheMonitorFirst) {
     Build();
-    window.SetReady(true);
-    (void)session->StartMonitor();
-    ASSERT_TRUE(window.WaitUntil(
-        [&] { return window.CountHandled(WindowEvent::Kind::Message, app::kMsgProf) == 1; }));
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(StartAndArrive());
     // The window closes first, as the program's link does (its sends return at once), with key
     // events still arriving; no Stop: the destructor joins the threads before the objects they
     // use go (the sanitizer builds catch a thread that outlives them).

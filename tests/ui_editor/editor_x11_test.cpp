@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -18,15 +17,9 @@ namespace {
 
 using presenters::EditorPage;
 
+// Qt runs the event loop while it waits, as the dialogs need.
 bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(done, ms);
 }
 
 class EditorOnX11 : public EditorWindowTest {

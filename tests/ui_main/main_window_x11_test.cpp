@@ -4,7 +4,6 @@
 // Apply writes it to the keyboard, where a read-back finds it.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -21,15 +20,9 @@
 namespace qf::ui::test {
 namespace {
 
+// Qt runs the event loop while it waits, as the dialogs need.
 bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(done, ms);
 }
 
 // The key "A" (scan 0x1E) and its button on the main window.
