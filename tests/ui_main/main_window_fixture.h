@@ -71,12 +71,12 @@ protected:
         session.reset();
     }
 
-    // The program's start: skin, monitor, INIT; then until the keyboard's arrival has been
-    // handled and the window shows.
+    // The program's start: skin, INIT queued, monitor; then until the keyboard's arrival has
+    // been handled and the window shows.
     void StartUp() {
         ASSERT_TRUE(window->ApplyDialogSkin());
-        ASSERT_EQ(session->StartMonitor(), 1u);
         window->Start();
+        ASSERT_EQ(session->StartMonitor(), 1u);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 return window->presenter().IsReady() && window->isVisible() &&

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -63,6 +64,28 @@ TEST_F(MainWindowWidgetTest, WithoutANotificationAreaTheWindowStartsShownWithIts
     // The keyboard's active profile is the selected profile button.
     EXPECT_TRUE(window->ButtonOf(presenters::kCtlProfile1)->selected());
     EXPECT_FALSE(window->ButtonOf(presenters::kCtlProfile1 + 1)->selected());
+}
+
+TEST_F(MainWindowWidgetTest, TheBusyPointerAndTheProgramsIconWaitForAWindowOnScreen) {
+    // Work while no window is shown (a start into the notification area): no pointer change.
+    ASSERT_TRUE(window->ApplyDialogSkin());
+    window->SetBusy(true);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The window appears while the work runs: it gets the busy pointer, and the program's
+    // windows their icon.
+    window->show();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_FALSE(window->windowIcon().isNull());
+    window->SetBusy(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // Busy again with the window shown: the pointer at once, and only once.
+    window->SetBusy(true);
+    window->SetBusy(true);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    window->SetBusy(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowWidgetTest, AProfileButtonSwitchesTheKeyboardsProfile) {

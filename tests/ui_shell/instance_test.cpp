@@ -127,5 +127,29 @@ TEST_F(InstanceTest, ASocketLeftByACrashDoesNotStopTheNextInstance) {
     EXPECT_TRUE(server.listening());
 }
 
+TEST_F(InstanceTest, OnlyTheUserReachesTheSocketWhereverItLies) {
+    namespace fs = std::filesystem;
+    const auto othersBits = [](const fs::path& path) {
+        return fs::status(path).permissions() & (fs::perms::group_all | fs::perms::others_all);
+    };
+    // A folder others may enter: the socket itself is the user's only.
+    fs::permissions(folder.Path(), fs::perms::owner_all | fs::perms::group_read |
+                                       fs::perms::group_exec | fs::perms::others_read |
+                                       fs::perms::others_exec);
+    {
+        InstanceServer server;
+        QString error;
+        ASSERT_TRUE(server.Listen(names, &error)) << error.toStdString();
+        EXPECT_EQ(othersBits(names.socket), fs::perms::none);
+    }
+    // A private folder (a runtime folder) keeps everyone else out already; starts still meet.
+    fs::permissions(folder.Path(), fs::perms::owner_all);
+    InstanceServer server;
+    ASSERT_TRUE(server.Listen(names));
+    QSignalSpy requests(&server, &InstanceServer::requestReceived);
+    EXPECT_TRUE(SendToRunningInstance(names, {app::kMsgOpen, app::kTagOpen}, 0ms));
+    EXPECT_TRUE(requests.wait(2000));
+}
+
 }  // namespace
 }  // namespace qf::ui

@@ -1,8 +1,8 @@
 // Measures the start of a notification-area program on an X display with a tray host running:
 // the time from exec to the program's icon docked in the tray, the time until it is idle (under
 // 2 % of one CPU for 200 ms), its peak resident memory, and the time from SIGTERM to its exit.
-// Two programs are measured in interleaved runs, so both see the same machine, and the medians
-// and their ratios are printed.
+// Two or more programs are measured in interleaved runs, so all see the same machine, and the
+// medians and their ratios to the last program are printed.
 //
 //   startup_probe --tray WINDOW --runs 7 --name quillfen -- PROG ARGS...
 //                 --name bare -- PROG ARGS...      (one command line)
@@ -214,7 +214,8 @@ double Median(std::vector<double> values) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: startup_probe --tray WINDOW [--runs N] --name A -- PROG... "
-                 "--name B -- PROG...\n");
+                 "--name B -- PROG... [--name C -- PROG...]\n"
+                 "(ratios are against the last program)\n");
     return 2;
 }
 
@@ -242,7 +243,9 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (tray == 0 || programs.size() != 2 || programs[0].argv.empty() || programs[1].argv.empty()) {
+    if (tray == 0 || programs.size() < 2 ||
+        std::any_of(programs.begin(), programs.end(),
+                    [](const Program& program) { return program.argv.empty(); })) {
         return Usage();
     }
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
@@ -279,9 +282,14 @@ int main(int argc, char** argv) {
         std::printf("%-10s %10.1f %10.1f %12.1f %16.1f\n", programs[p].name.c_str(), medians[p][0],
                     medians[p][1], medians[p][2], medians[p][3]);
     }
-    std::printf("ratio %s/%s: docked %.2fx, idle %.2fx, peak RSS %.2fx\n", programs[0].name.c_str(),
-                programs[1].name.c_str(), medians[0][0] / medians[1][0],
-                medians[0][1] / medians[1][1], medians[0][2] / medians[1][2]);
+    // Every program against the last one, the baseline.
+    const std::size_t base = programs.size() - 1;
+    for (std::size_t p = 0; p < base; ++p) {
+        std::printf("ratio %s/%s: docked %.2fx, idle %.2fx, peak RSS %.2fx\n",
+                    programs[p].name.c_str(), programs[base].name.c_str(),
+                    medians[p][0] / medians[base][0], medians[p][1] / medians[base][1],
+                    medians[p][2] / medians[base][2]);
+    }
     xcb_disconnect(connection);
     return 0;
 }

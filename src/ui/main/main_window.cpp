@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/window_messages.h"
@@ -34,6 +36,15 @@ namespace skin = text::skin;
 using namespace presenters;
 
 namespace {
+
+// A dialog of ours is on screen (the main window, the editor, the profile manager or a box). The
+// tray icon's own window is not a dialog and never counts.
+bool AnyWindowShown() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget* window) {
+        return window->isVisible() && qobject_cast<const QDialog*>(window) != nullptr;
+    });
+}
 
 QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -186,7 +197,8 @@ MainWindow::MainWindow(MainWindowParts parts)
     hooks_->AttachRecorder(&session_.recorder());
     session_.BindKeyboardHooks(hooks_.get());
 
-    BuildButtons();
+    // The buttons, like the panel's controls, are made when the window is first shown: a start
+    // into the notification area does without them.
     AddPlacement([this] {
         panelWidgets_->PlaceControls();
         // The dropped lists are windows of their own: they take the skin's colours too.
@@ -369,7 +381,10 @@ void MainWindow::SetBusy(bool busy) {
         if (!busy_) {
             busy_.emplace(parts_.bridge.Busy());
         }
-        if (!busyCursor_) {
+        // The pointer only matters over a window of ours. Loading the cursor theme costs about
+        // a millisecond, which a start into the notification area need not pay; a window shown
+        // while the work runs gets the pointer then (see eventFilter).
+        if (!busyCursor_ && AnyWindowShown()) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
             busyCursor_ = true;
         }
@@ -669,12 +684,33 @@ void MainWindow::HideMainWindow() {
 
 // ---- Keys and closing ----
 
+void MainWindow::OnWindowShown(QObject* watched) {
+    auto* dialog = qobject_cast<QDialog*>(watched);
+    if (dialog == nullptr || !dialog->isWindow()) {
+        return;
+    }
+    if (!windowIconSet_) {
+        // The icon theme is searched when the first window appears, not at start: the search
+        // reads the theme's index files, a few milliseconds a start into the tray does without.
+        windowIconSet_ = true;
+        QApplication::setWindowIcon(
+            QIcon::fromTheme(QStringLiteral("quillfen"), TrayPicture(app::kIconKeyboardPresent)));
+    }
+    if (busy_ && !busyCursor_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        busyCursor_ = true;
+    }
+}
+
 bool MainWindow::FilterKey(QKeyEvent* event, bool pressed) {
     const bool effectListFocused = QApplication::focusWidget() == &panelWidgets_->effectList();
     return presenter_->OnKey(WindowKeyOf(event->key()), pressed, effectListFocused);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show) {
+        OnWindowShown(watched);
+    }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         auto* widget = qobject_cast<QWidget*>(watched);
         // Keys of this window and its controls only; the editor and the other windows filter

@@ -158,6 +158,8 @@ private:
     // Shows what the presenter set on the window's own controls (once they exist).
     void ShowControlState();
     bool FilterKey(QKeyEvent* event, bool pressed);
+    // A window is about to appear: the program's icon, and the busy pointer when work runs.
+    void OnWindowShown(QObject* watched);
 
     MainWindowParts parts_;
     session::Session& session_;
@@ -192,6 +194,7 @@ private:
     QLabel* meter_ = nullptr;
     std::optional<GuiDispatcher::BusyScope> busy_;
     bool busyCursor_ = false;
+    bool windowIconSet_ = false;
     struct SeenKey {
         const QKeyEvent* event = nullptr;
         quint64 timestamp = 0;

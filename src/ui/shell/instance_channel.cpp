@@ -1,5 +1,8 @@
 #include "ui/shell/instance_channel.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDeadlineTimer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -17,10 +20,16 @@ constexpr int kIdleConnectionMs = 2000;
 constexpr int kRetryPauseMs = 50;
 constexpr int kStepWaitMs = 500;
 
+// Owned by this user, and neither the group nor others may enter it or list it.
+bool PrivateFolder(const std::filesystem::path& folder) {
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
 }  // namespace
 
 InstanceServer::InstanceServer(QObject* parent) : QObject(parent) {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &InstanceServer::OnNewConnection);
 }
 
@@ -30,6 +39,12 @@ InstanceServer::~InstanceServer() {
 
 bool InstanceServer::Listen(const presenters::InstanceNames& names, QString* error) {
     const QString name = QString::fromStdString(names.socket.string());
+    // In a folder of the user's that nobody else may enter (the runtime folder, mode 0700)
+    // only the user reaches the socket anyway. Elsewhere the socket itself is made for the
+    // user only: Qt then creates it in a private folder first and moves it, which costs a few
+    // file operations at every start.
+    server_.setSocketOptions(PrivateFolder(names.folder) ? QLocalServer::NoOptions
+                                                         : QLocalServer::UserAccessOption);
     QLocalServer::removeServer(name);
     if (server_.listen(name)) {
         return true;

@@ -6,11 +6,11 @@
 
 #include <cerrno>
 #include <thread>
+#include <vector>
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <chrono>
@@ -35,7 +35,6 @@
 #include "ui/shell/instance_lock.h"
 #include "ui/shell/termination_signals.h"
 #include "ui/skin/skinned_dialog.h"
-#include "ui/tray/tray_icon.h"
 
 Q_LOGGING_CATEGORY(lcShell, "quillfen.shell", QtWarningMsg)
 
@@ -120,26 +119,37 @@ void StartCompanion(const std::filesystem::path& program) {
         return;
     }
     // Detached (a session of its own), no arguments, no working folder of its own; whatever
-    // becomes of it is its business. posix_spawn rather than a fork of this process: it costs
-    // a fraction of a millisecond at start-up instead of several.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    const std::string path = program.string();
-    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    pid_t pid = 0;
-    const int failed = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
-    qCDebug(lcShell) << "companion program" << program.c_str()
-                     << (failed == 0 ? "started" : "not started");
-    if (failed == 0) {
-        // Its end is collected by a thread of its own, so it never lingers as a zombie.
-        std::thread([pid] {
-            int status = 0;
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
+    // becomes of it is its business. A thread of its own starts it and collects its end, so the
+    // start-up goes on at once and the companion never lingers as a zombie. posix_spawn rather
+    // than a fork of this process: the copy of a Qt program's address space costs milliseconds.
+    // The environment is copied here: the thread must not read it while this one may change it.
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        environment.emplace_back(*variable);
     }
+    std::thread([path = program.string(), environment = std::move(environment)] {
+        std::vector<char*> envp;
+        envp.reserve(environment.size() + 1);
+        for (const std::string& variable : environment) {
+            envp.push_back(const_cast<char*>(variable.c_str()));
+        }
+        envp.push_back(nullptr);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+        pid_t pid = 0;
+        const int failed = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, envp.data());
+        posix_spawnattr_destroy(&attributes);
+        qCDebug(lcShell) << "companion program" << path.c_str()
+                         << (failed == 0 ? "started" : "not started");
+        if (failed != 0) {
+            return;
+        }
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
 }
 
 void ReportServiceFailure(const std::string& reason) {
@@ -200,8 +210,7 @@ int RunProgram(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Quillfen_Orvanti"));
     // Matches the menu entry, so that a Wayland desktop pairs the window with its icon.
     QApplication::setDesktopFileName(QStringLiteral("org.quillfen.Quillfen"));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("quillfen"), TrayPicture(app::kIconKeyboardPresent)));
+    // The windows' icon is set by the main window when the first of them appears.
 
     milestone("application");
     StartCompanion(install.companionProgram);
@@ -272,10 +281,12 @@ int RunProgram(int argc, char** argv) {
             signalError.toStdString());
     }
 
-    const std::uint32_t keyboards = session.StartMonitor();
-    qCDebug(lcShell) << "device monitor started," << keyboards << "keyboard(s)";
+    // INIT is queued before the monitor's threads start, so that the event loop handles it
+    // before anything they send: the icon is up before the first keyboard refresh runs.
     window.Start();
     milestone("INIT posted");
+    const std::uint32_t keyboards = session.StartMonitor();
+    qCDebug(lcShell) << "device monitor started," << keyboards << "keyboard(s)";
     QTimer::singleShot(0, &window, [&milestone] { milestone("event loop running"); });
     const int code = QApplication::exec();
     qCDebug(lcShell) << "event loop ended with" << code;

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include "text/skin_layout.h"
+#include "ui/skin/picture_header.h"
 
 namespace qf::ui {
 
@@ -17,6 +18,18 @@ PictureCache::PictureCache(QObject* parent) : QObject(parent) {}
 
 PictureHeader PictureCache::CheckHeader(const QString& file) {
     PictureHeader header;
+    // PNG, BMP and JPEG headers are read here; Qt's readers (and the plugins they load) only
+    // see the other formats.
+    const PictureDimensions own = ReadPictureDimensions(QFile::encodeName(file).toStdString());
+    if (own.format != PictureFormat::Unknown) {
+        header.readable = own.readable;
+        if (own.readable) {
+            header.size = QSize(own.width, own.height);
+        } else {
+            header.reason = QString::fromStdString(own.reason);
+        }
+        return header;
+    }
     QImageReader reader(file);
     if (!reader.canRead()) {
         header.reason = reader.errorString();
