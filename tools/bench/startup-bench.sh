@@ -7,27 +7,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 runs=${1:-7}
-build=${BUILD_DIR:-build}
-bash scripts/configure.sh "$build"
-if ! out=$(cmake --build "$build" -j "$(nproc)" --target quillfen startup_probe bare_tray 2>&1); then
-    echo "$out" | tail -n 30
-    exit 1
-fi
-bin=$(cd "$build/bin" && pwd)
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
+source tools/lib/tray-session.sh
+tray_session_build quillfen startup_probe bare_tray
+tray_session_folder
 
 cat >"$work/inner.sh" <<INNER
 #!/usr/bin/env bash
 set -euo pipefail
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
-export QUILLFEN_HIDSERV="$bin/libHidServVirtual.so" QUILLFEN_VIRTUAL_STATE="$work/home/vk.state"
-unset DBUS_SESSION_BUS_ADDRESS
-trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 \
-    --SetDockType true --transparent false >/dev/null 2>&1 &
+$(tray_session_environment)
+$(tray_session_trayer)
 tray_pid=\$!
 for _ in \$(seq 100); do
     # trayer's visible window ("panel"); its other windows never hold an icon.

@@ -7,24 +7,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 out=$(cd "${1:-docs}" && pwd)
-build=${BUILD_DIR:-build}
-bash scripts/configure.sh "$build"
-cmake --build "$build" -j "$(nproc)" --target quillfen >/dev/null
-bin=$(cd "$build/bin" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/home" "$work/run"
-chmod 700 "$work/run"
+source tools/lib/tray-session.sh
+tray_session_build quillfen
+tray_session_folder
 
 cat >"$work/inner.sh" <<INNER
 #!/usr/bin/env bash
 set -uo pipefail
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
-export QUILLFEN_HIDSERV="$bin/libHidServVirtual.so" QUILLFEN_VIRTUAL_STATE="$work/home/vk.state"
-unset DBUS_SESSION_BUS_ADDRESS
+$(tray_session_environment)
 shot() { sleep 0.8; import -window root "\$1"; }
-trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 \
-    --SetDockType true --transparent false --tint 0x303030 >/dev/null 2>&1 &
+$(tray_session_trayer --tint 0x303030)
 sleep 1
 "$bin/quillfen" >/dev/null 2>&1 &
 sleep 3
