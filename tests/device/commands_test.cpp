@@ -204,7 +204,14 @@ TEST_F(CommandsTest, FailingChunkStopsTheTransfer) {
         return Response::Reply(MemoryReply(request, static_cast<std::uint8_t>(status)));
     });
     std::array<std::uint8_t, 512> data{};
-    EXPECT_EQ(commands().WriteKeymapBlock(data, 1), DeviceResult::StatusFE);
+    Failure failure;
+    EXPECT_EQ(commands().WriteKeymapBlock(data, 1, &failure), DeviceResult::StatusFE);
+    // The record names the block and the report (1-based) that failed.
+    EXPECT_EQ(failure.code, DeviceResult::StatusFE);
+    EXPECT_EQ(failure.command, Command::WriteKeymapBlock);
+    EXPECT_EQ(failure.block, 1);
+    EXPECT_EQ(failure.chunk, 4);
+    EXPECT_EQ(Describe(failure), "status 0xFE at WriteKeymapBlock block 1 chunk 4");
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 6u);
     EXPECT_EQ(AddressOf(frames[2]), 512 + 2 * 56);
@@ -219,15 +226,24 @@ TEST_F(CommandsTest, FailedReadLeavesLaterChunksUntouched) {
                                                   : Response::Reply(MemoryReply(request));
     });
     std::vector<std::uint8_t> buffer(200, 0xAA);
-    EXPECT_EQ(commands().ReadMacroArea(buffer.data(), 200), DeviceResult::WriteRefused);
+    Failure failure;
+    EXPECT_EQ(commands().ReadMacroArea(buffer.data(), 200, &failure), DeviceResult::WriteRefused);
+    EXPECT_EQ(Describe(failure), "write refused at ReadMacroArea chunk 2");
     EXPECT_EQ(buffer[55], 55);
     EXPECT_TRUE(std::all_of(buffer.begin() + 56, buffer.end(), [](auto b) { return b == 0xAA; }));
+    // A transfer that succeeds leaves the record alone.
+    fake.SetResponder([](const Report& request) { return Response::Reply(MemoryReply(request)); });
+    EXPECT_EQ(commands().ReadMacroArea(buffer.data(), 56, &failure), DeviceResult::Ok);
+    EXPECT_EQ(failure.chunk, 2);
 }
 
 // --- refused before sending ------------------------------------------------------------------
 
 TEST_F(CommandsTest, KeymapBlockThreeIsOutOfRange) {
     std::array<std::uint8_t, 512> buffer{};
+    Failure failure;
+    EXPECT_EQ(commands().WriteKeymapBlock(buffer, 7, &failure), DeviceResult::BlockOutOfRange);
+    EXPECT_EQ(Describe(failure), "block out of range at WriteKeymapBlock block 7");
     EXPECT_EQ(commands().ReadKeymapBlock(buffer, 3), DeviceResult::BlockOutOfRange);
     EXPECT_EQ(commands().WriteKeymapBlock(buffer, 3), DeviceResult::BlockOutOfRange);
     EXPECT_EQ(commands().ReadKeymapBlock(buffer, 0xFFFFFFFFu), DeviceResult::BlockOutOfRange);
