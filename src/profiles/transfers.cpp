@@ -79,6 +79,9 @@ int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, st
 }
 
 int ProfileTransfers::ReadKeyboardIntoStore(std::string* error, device::Failure* failure) {
+    if (failure != nullptr) {
+        *failure = device::Failure{};
+    }
     StoreContents contents;
     if (ReadKeyboardContents(contents, error, failure) != 1) {
         return 0;

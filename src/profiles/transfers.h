@@ -89,7 +89,8 @@ public:
     // The same read kept in memory: `out` becomes what loading that file would give (the header
     // describing the contents, every record of a string kind with its empty string), and is
     // replaced only on success. 1 read; 0 as ReadKeyboardIntoFile, with `error` saying why and
-    // `failure` (when given) recording the first failing command and its report.
+    // `failure` (when given, and holding no failure yet) recording the first failing command and
+    // its report.
     [[nodiscard]] int ReadKeyboardContents(StoreContents& out, std::string* error = nullptr,
                                            device::Failure* failure = nullptr);
     // Reads the keyboard into the store itself, under its lock once the reads are done; the

@@ -452,6 +452,18 @@ TEST_F(PaintTest, FnPaintsZone4) {
     EXPECT_EQ(view.calls[0].zone, 4);
 }
 
+// A refused write is the keyboard's result, apart from the refusals of painting itself; the
+// zone is painted in memory all the same and the transfer still ends.
+TEST_F(PaintTest, AFailedWriteIsReportedAsTheKeyboardsResult) {
+    vk.InjectStatus(0xFF, 3);  // every send of BeginTransfer
+    const PaintResult result = model.PaintZone(KeyButtonId::Key(0x018));
+    EXPECT_FALSE(result.refused.has_value());
+    EXPECT_EQ(result.device, device::DeviceResult::StatusFF);
+    EXPECT_FALSE(result.painted());
+    EXPECT_EQ(model.state().zoneColours[2].Slot(6), paint);
+    EXPECT_TRUE(Requests().back().Is(C::EndTransfer));
+}
+
 TEST_F(PaintTest, ButtonsInNoZoneChangeNothing) {
     const auto before = model.state().zoneColours;
     const Bytes keyboardBefore = vk.Memory(vkbd::Area::UserColours);

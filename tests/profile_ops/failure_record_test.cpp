@@ -117,6 +117,22 @@ TEST_F(FailureRecordTest, ReadIntoAFileNamesTheReadThatFailedAndTheFile) {
     EXPECT_EQ(device::Describe(failure), "none");
 }
 
+TEST_F(FailureRecordTest, ReadIntoTheStoreNamesTheMacroMemoryRead) {
+    const std::vector<std::uint8_t> before = store.Lock()->mainBlock;
+    // After the device info and the three keymaps, the first report of the macro memory.
+    keyboard.UnplugBeforeReport(1 + 3 * kReportsPerKeymap + 1);
+    device::Failure failure;
+    failure.reason = "left from an earlier call";
+    EXPECT_EQ(transfers.ReadKeyboardIntoStore(nullptr, &failure), 0);
+    EXPECT_EQ(device::Describe(failure), "write refused at ReadMacroArea chunk 1");
+    EXPECT_EQ(store.Lock()->mainBlock, before);
+
+    keyboard.Plug();
+    keyboard.ClearFaults();
+    EXPECT_EQ(transfers.ReadKeyboardIntoStore(nullptr, &failure), 1);
+    EXPECT_FALSE(failure.failed());
+}
+
 TEST_F(FailureRecordTest, ApplyNamesTheCacheFileItCouldNotSave) {
     // Without the cache file (it is made only by reading the keyboard) Apply cannot save it.
     std::filesystem::remove(CachePath());
