@@ -1,5 +1,7 @@
 #include "device/failure.h"
 
+#include <ostream>
+
 namespace qf::device {
 
 std::string_view CommandName(Command command) {
@@ -34,6 +36,10 @@ std::string_view CommandName(Command command) {
             return "WriteUserColours";
     }
     return "unknown command";
+}
+
+std::ostream& operator<<(std::ostream& out, Command command) {
+    return out << CommandName(command);
 }
 
 Failure Failure::Of(DeviceResult code, Command command, int block, int chunk) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,8 @@ enum class Command : std::uint8_t {
 
 // The command's name as the code spells it: "WriteKeymapBlock".
 std::string_view CommandName(Command command);
+// The name, for logs and test failure messages.
+std::ostream& operator<<(std::ostream& out, Command command);
 
 struct Failure {
     static constexpr int kNone = -1;

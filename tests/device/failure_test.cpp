@@ -53,6 +53,9 @@ TEST(FailureTest, DescribesTheCommandAndItsPlace) {
     EXPECT_EQ(Describe(f), "status 0xFF at WriteKeymapBlock block 1 chunk 3, file /tmp/p.fwc");
     EXPECT_EQ(Describe(Failure::Of(DeviceResult::NoReply, Command::EndTransfer)),
               "no reply at EndTransfer");
+    std::ostringstream named;
+    named << Command::ReadUserColours;
+    EXPECT_EQ(named.str(), "ReadUserColours");
 
     Failure file;
     file.reason = "the file cannot be written: permission denied";
