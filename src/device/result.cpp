@@ -1,28 +1,33 @@
 #include "device/result.h"
 
+#include <ostream>
+
 namespace qf::device {
 
-std::string_view DescribeResult(int result) {
+std::string_view DescribeResult(DeviceResult result) {
     switch (result) {
-        case kOk:
+        case DeviceResult::Ok:
             return "success";
-        case kNoDevice:
+        case DeviceResult::NoDevice:
             return "no keyboard";
-        case kWriteRefused:
+        case DeviceResult::WriteRefused:
             return "write refused";
-        case kNoReply:
+        case DeviceResult::NoReply:
             return "no reply";
-        case kStatusFF:
+        case DeviceResult::StatusFF:
             return "status 0xFF";
-        case kStatusFE:
+        case DeviceResult::StatusFE:
             return "status 0xFE";
-        case kBlockOutOfRange:
+        case DeviceResult::BlockOutOfRange:
             return "block out of range";
-        case kBadArgument:
+        case DeviceResult::BadArgument:
             return "invalid argument";
-        default:
-            return "unknown result";
     }
+    return "unknown result";
+}
+
+std::ostream& operator<<(std::ostream& out, DeviceResult result) {
+    return out << DescribeResult(result) << " (" << ToInt(result) << ')';
 }
 
 }  // namespace qf::device

@@ -98,18 +98,19 @@ void ReportTransport::ReleaseSlot(std::uint64_t generation) {
     slotReleased_.notify_all();
 }
 
-int ReportTransport::TransactReport(const std::uint8_t* request, std::uint32_t requestLength,
-                                    std::uint8_t* reply, std::uint32_t replyCapacity,
-                                    std::int32_t* receivedLength) {
+DeviceResult ReportTransport::TransactReport(const std::uint8_t* request,
+                                             std::uint32_t requestLength, std::uint8_t* reply,
+                                             std::uint32_t replyCapacity,
+                                             std::int32_t* receivedLength) {
     if (receivedLength != nullptr) {
         *receivedLength = 0;
     }
     if ((request == nullptr && requestLength > 0) || reply == nullptr ||
         replyCapacity < kMinimumReplyLength) {
-        return kBadArgument;
+        return DeviceResult::BadArgument;
     }
     if (GetControlDeviceCount() == 0) {
-        return kNoDevice;
+        return DeviceResult::NoDevice;
     }
 
     Report frame{};
@@ -127,7 +128,7 @@ int ReportTransport::TransactReport(const std::uint8_t* request, std::uint32_t r
             service_.RequestWriteOne(kControlKey, frame.data(), kReportSize, unitId);
         if (written <= 0) {
             ReleaseSlot(generation);
-            return kWriteRefused;
+            return DeviceResult::WriteRefused;
         }
         const bool signalled = pending.event.WaitFor(timing_.replyWait);
         ReleaseSlot(generation);
@@ -144,10 +145,10 @@ int ReportTransport::TransactReport(const std::uint8_t* request, std::uint32_t r
                 if (receivedLength != nullptr) {
                     *receivedLength = static_cast<std::int32_t>(received);
                 }
-                return kOk;
+                return DeviceResult::Ok;
             }
         } else if (sends >= kMaxSends) {
-            return kNoReply;
+            return DeviceResult::NoReply;
         }
         std::this_thread::sleep_for(timing_.retryPause);
     }

@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "device/device_service.h"
+#include "device/result.h"
 
 namespace qf::device {
 
@@ -55,12 +56,14 @@ public:
     [[nodiscard]] int GetControlDeviceCount();
 
     // Sends `request` (cut to, or padded with zeros to, 64 bytes; the caller has filled in the
-    // checksum) and waits for the reply to the same command. Returns 1, 0, -1 or -2. A reply
-    // whose status stays 0xFF/0xFE after three sends is returned with result 1 and left in
-    // `reply` for the caller's status mapping.
-    [[nodiscard]] int TransactReport(const std::uint8_t* request, std::uint32_t requestLength,
-                                     std::uint8_t* reply, std::uint32_t replyCapacity,
-                                     std::int32_t* receivedLength);
+    // checksum) and waits for the reply to the same command. Returns Ok, NoDevice, WriteRefused
+    // or NoReply (BadArgument for buffers that cannot hold a reply). A reply whose status stays
+    // 0xFF/0xFE after three sends is returned with Ok and left in `reply` for the caller's
+    // status mapping.
+    [[nodiscard]] DeviceResult TransactReport(const std::uint8_t* request,
+                                              std::uint32_t requestLength, std::uint8_t* reply,
+                                              std::uint32_t replyCapacity,
+                                              std::int32_t* receivedLength);
 
     // Reply delivery, called on the device service's thread for input on the CTRL request.
     // Dropped when no transaction waits; never copied into the buffer of a transaction that

@@ -12,9 +12,11 @@ namespace qf::lighting {
 
 namespace {
 
-// The first result other than 1 of a series of commands that all run.
-void KeepFirstFailure(int& first, int result) {
-    if (first == device::kOk && result != device::kOk) {
+using device::DeviceResult;
+
+// The first result other than Ok of a series of commands that all run.
+void KeepFirstFailure(DeviceResult& first, DeviceResult result) {
+    if (first == DeviceResult::Ok && result != DeviceResult::Ok) {
         first = result;
     }
 }
@@ -32,20 +34,20 @@ LightingModel::LightingModel(device::DeviceCommands& commands, LightingView& vie
       files_(files),
       userSettingsFile_(std::move(userSettingsFile)) {}
 
-int LightingModel::ReadLightingState(bool withZoneColours) {
+LightingRead LightingModel::ReadLightingState(bool withZoneColours) {
     state_.modeList.fill(0);
     state_.modeEntries.clear();
 
     device::DeviceInfoBlock info;
-    const int infoResult = commands_.ReadDeviceInfo(info);
-    if (infoResult != device::kOk) {
+    const DeviceResult infoResult = commands_.ReadDeviceInfo(info);
+    if (infoResult != DeviceResult::Ok) {
         lastReadResult_ = infoResult;
-        return kDeviceInfoUnreadable;
+        return LightingRead::DeviceInfoUnreadable;
     }
     std::copy_n(info.bytes.begin() + kModeListOffset, kModeListSize, state_.modeList.begin());
     state_.modeEntries = BuildModeList(state_.modeList);
 
-    int first = device::kOk;
+    DeviceResult first = DeviceResult::Ok;
     KeepFirstFailure(first, commands_.BeginTransfer());
 
     // Each reply lands in a buffer of its own; only a read that succeeded replaces what the
@@ -54,10 +56,10 @@ int LightingModel::ReadLightingState(bool withZoneColours) {
     if (withZoneColours && state_.OffersMode(kZoneColourMode)) {
         for (unsigned p = 0; p < kProfileCount; ++p) {
             reply.fill(0);
-            const int result = commands_.ReadUserColours(
+            const DeviceResult result = commands_.ReadUserColours(
                 reply, static_cast<std::uint8_t>(kZoneColourTableSize), 0, p);
             KeepFirstFailure(first, result);
-            if (result == device::kOk) {
+            if (result == DeviceResult::Ok) {
                 std::copy_n(reply.begin(), kZoneColourTableSize,
                             state_.zoneColours[p].bytes.begin());
             }
@@ -65,10 +67,10 @@ int LightingModel::ReadLightingState(bool withZoneColours) {
     }
     for (unsigned p = 0; p < kProfileCount; ++p) {
         reply.fill(0);
-        const int result = commands_.ReadSettings(
+        const DeviceResult result = commands_.ReadSettings(
             reply, static_cast<std::uint8_t>(device::kSettingsReplySize), LightingRecordAddress(p));
         KeepFirstFailure(first, result);
-        if (result == device::kOk) {
+        if (result == DeviceResult::Ok) {
             std::copy_n(reply.begin(), kLightingRecordSize, state_.records[p].bytes.begin());
         }
     }
@@ -77,7 +79,7 @@ int LightingModel::ReadLightingState(bool withZoneColours) {
 
     state_.DecodeCurrentRecord();
     state_.panelOn = ReadPanelOn(files_, userSettingsFile_);
-    return kLightingRead;
+    return LightingRead::Read;
 }
 
 int LightingModel::SetCurrentProfile(int profile) {
@@ -89,18 +91,18 @@ int LightingModel::SetCurrentProfile(int profile) {
     return 1;
 }
 
-int LightingModel::WriteFields(std::initializer_list<Field> fields) {
+DeviceResult LightingModel::WriteFields(std::initializer_list<Field> fields) {
     for (const Field& field : fields) {
         if (field.bytes.empty() || field.bytes.size() > device::kSettingsReplySize ||
             field.offset > kLightingRecordSize ||
             field.bytes.size() > kLightingRecordSize - field.offset) {
-            return device::kBadArgument;
+            return DeviceResult::BadArgument;
         }
     }
     LightingRecord& record = currentRecord();
     const std::uint16_t base =
         LightingRecordAddress(static_cast<std::size_t>(state_.currentProfile));
-    int first = commands_.BeginTransfer();
+    DeviceResult first = commands_.BeginTransfer();
     for (const Field& field : fields) {
         std::copy(field.bytes.begin(), field.bytes.end(), record.bytes.begin() + field.offset);
         KeepFirstFailure(first,
@@ -112,24 +114,25 @@ int LightingModel::WriteFields(std::initializer_list<Field> fields) {
     return first;
 }
 
-int LightingModel::WriteByte(std::size_t offset, int value) {
+DeviceResult LightingModel::WriteByte(std::size_t offset, int value) {
     const std::array<std::uint8_t, 1> byte{static_cast<std::uint8_t>(value)};
     return WriteFields({{offset, byte}});
 }
 
-int LightingModel::WriteLightingBytes(std::size_t offset, std::span<const std::uint8_t> bytes) {
+DeviceResult LightingModel::WriteLightingBytes(std::size_t offset,
+                                               std::span<const std::uint8_t> bytes) {
     return WriteFields({{offset, bytes}});
 }
 
-int LightingModel::SelectMode(int code) {
+DeviceResult LightingModel::SelectMode(int code) {
     if (code < 1 || code > 0xFF) {
-        return device::kBadArgument;
+        return DeviceResult::BadArgument;
     }
     view_.ClearAllTints();
     const std::array<std::uint8_t, 1> modeByte{static_cast<std::uint8_t>(code)};
     const std::array<std::uint8_t, 1> multicolourByte{
         static_cast<std::uint8_t>(state_.multicolour ? 1 : 0)};
-    const int result =
+    const DeviceResult result =
         ParametersOfMode(code).writesMulticolourWhenChosen
             ? WriteFields({{record::kMode, modeByte}, {record::kMulticolour, multicolourByte}})
             : WriteFields({{record::kMode, modeByte}});
@@ -140,61 +143,61 @@ int LightingModel::SelectMode(int code) {
     return result;
 }
 
-int LightingModel::SetBrightness(int position) {
+DeviceResult LightingModel::SetBrightness(int position) {
     const int value = ClampToByte(position, 0, kMaxLevel);
     if (value == state_.brightness) {
-        return device::kOk;
+        return DeviceResult::Ok;
     }
     state_.brightness = value;
     return WriteByte(record::kBrightness, value);
 }
 
-int LightingModel::SetSpeedFromSlider(int position) {
+DeviceResult LightingModel::SetSpeedFromSlider(int position) {
     const int value = kMaxLevel - ClampToByte(position, 0, kMaxLevel);
     if (value == state_.speed) {
-        return device::kOk;
+        return DeviceResult::Ok;
     }
     state_.speed = value;
     return WriteByte(record::kSpeed, value);
 }
 
-int LightingModel::SetDirection(int value) {
+DeviceResult LightingModel::SetDirection(int value) {
     state_.direction = value != 0 ? 1 : 0;
     return WriteByte(record::kDirection, state_.direction);
 }
 
-int LightingModel::SetColour(Rgb colour) {
+DeviceResult LightingModel::SetColour(Rgb colour) {
     state_.multicolour = false;
     const std::array<std::uint8_t, 1> off{0};
     const std::array<std::uint8_t, 3> rgb{colour.r, colour.g, colour.b};
-    const int result = WriteFields({{record::kMulticolour, off}, {record::kColour, rgb}});
+    const DeviceResult result = WriteFields({{record::kMulticolour, off}, {record::kColour, rgb}});
     state_.colour = colour;
     view_.TintAllKeys(colour);
     return result;
 }
 
-int LightingModel::ToggleMulticolour() {
+DeviceResult LightingModel::ToggleMulticolour() {
     state_.multicolour = !state_.multicolour;
     return WriteByte(record::kMulticolour, state_.multicolour ? 1 : 0);
 }
 
-int LightingModel::SetFourColourChoice(int index) {
+DeviceResult LightingModel::SetFourColourChoice(int index) {
     state_.fourColourChoice = ClampToByte(index, 0, LightingRecord::kMaxFourColourChoice);
     return WriteByte(record::kFourColourChoice, state_.fourColourChoice);
 }
 
-int LightingModel::SetReportRate(int index) {
+DeviceResult LightingModel::SetReportRate(int index) {
     state_.reportRate = ClampToByte(index, 0, kMaxReportRate);
     return WriteByte(record::kReportRate, state_.reportRate);
 }
 
-int LightingModel::PaintZone(KeyButtonId button) {
+PaintResult LightingModel::PaintZone(KeyButtonId button) {
     if (!PaintsZones()) {
-        return kNotPainting;
+        return {PaintRefusal::NotPainting, DeviceResult::Ok};
     }
     const int zone = ZoneOf(button);
     if (zone == kNoZone) {
-        return kButtonInNoZone;
+        return {PaintRefusal::ButtonInNoZone, DeviceResult::Ok};
     }
     const Rgb c = state_.paintColour;
     const auto profile = static_cast<unsigned>(state_.currentProfile);
@@ -205,7 +208,7 @@ int LightingModel::PaintZone(KeyButtonId button) {
 
     const std::array<std::uint8_t, kColourSlotSize> rgb{c.r, c.g, c.b};
     const auto length = static_cast<std::uint8_t>(rgb.size());
-    int first = commands_.BeginTransfer();
+    DeviceResult first = commands_.BeginTransfer();
     KeepFirstFailure(
         first, commands_.WriteUserColours(rgb.data(), length,
                                           static_cast<unsigned>(FirstSlotOfZone(zone)), profile));
@@ -213,11 +216,11 @@ int LightingModel::PaintZone(KeyButtonId button) {
         first, commands_.WriteUserColours(rgb.data(), length,
                                           static_cast<unsigned>(SecondSlotOfZone(zone)), profile));
     KeepFirstFailure(first, commands_.EndTransfer());
-    return first;
+    return {std::nullopt, first};
 }
 
-int LightingModel::RestoreLightingDefaults() {
-    int first = SelectMode(1);
+DeviceResult LightingModel::RestoreLightingDefaults() {
+    DeviceResult first = SelectMode(1);
     state_.colour = kRed;
     state_.multicolour = true;
     if (state_.OffersMode(kZoneColourMode)) {

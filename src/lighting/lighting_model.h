@@ -5,7 +5,7 @@
 //
 // All operations block while the device commands run and are called from one thread (the main
 // window's). Write failures never undo the in-memory change; the result of the device commands
-// is returned (the first result other than 1) for callers that want it, such as the command
+// is returned (the first result other than Ok) for callers that want it, such as the command
 // line tool, while the panel may ignore it.
 #pragma once
 
@@ -16,7 +16,9 @@
 #include <span>
 
 #include "device/commands.h"
+#include "device/result.h"
 #include "lighting/key_zones.h"
+#include "lighting/lighting_results.h"
 #include "lighting/lighting_state.h"
 #include "text/ini_file.h"
 
@@ -43,13 +45,6 @@ public:
     void TintZone(int, std::span<const KeyButtonId>, Rgb) override {}
 };
 
-// Results of ReadLightingState.
-inline constexpr int kLightingRead = 0;
-inline constexpr int kDeviceInfoUnreadable = -1;
-// Results of PaintZone besides the device results.
-inline constexpr int kNotPainting = -401;     // panel off or mode other than 8: nothing done
-inline constexpr int kButtonInNoZone = -402;  // right Win, G7..G9: nothing done
-
 class LightingModel {
 public:
     // `userSettingsFile` is the per-user settings file that keeps the panel switch.
@@ -62,40 +57,43 @@ public:
 
     // Reads the mode list, the three lighting records and, when `withZoneColours` is true and
     // the keyboard offers mode 8, the three zone colour tables; decodes the current profile's
-    // record and reads the panel switch. 0 on success; -1 when the device info cannot be read
-    // (the mode list is then empty, everything else as before). A record or colour table whose
-    // read fails keeps its previous bytes; lastReadResult() tells.
+    // record and reads the panel switch. Read on success; DeviceInfoUnreadable when the device
+    // info cannot be read (the mode list is then empty, everything else as before, and
+    // lastReadResult() holds the info read's result). A record or colour table whose read fails
+    // keeps its previous bytes; lastReadResult() tells.
     // A full refresh (the keyboard reported a profile change) passes true; a lighting change
     // reported by the keyboard, a profile button or a language change pass false.
-    [[nodiscard]] int ReadLightingState(bool withZoneColours);
-    // 1 when every command of the last ReadLightingState succeeded, else the first failure.
-    int lastReadResult() const { return lastReadResult_; }
+    [[nodiscard]] LightingRead ReadLightingState(bool withZoneColours);
+    // Ok when every command of the last ReadLightingState succeeded, else the first failure.
+    device::DeviceResult lastReadResult() const { return lastReadResult_; }
 
     // The on-board profile shown and edited (0..2); decodes its record as last read. 0 (and
     // nothing changed) for any other number.
     int SetCurrentProfile(int profile);
 
     // BeginTransfer; WriteSettings(bytes) at the current profile's record + offset;
-    // EndTransfer. kBadArgument (nothing sent) when the bytes do not lie inside the record.
-    int WriteLightingBytes(std::size_t offset, std::span<const std::uint8_t> bytes);
+    // EndTransfer. BadArgument (nothing sent) when the bytes do not lie inside the record.
+    device::DeviceResult WriteLightingBytes(std::size_t offset,
+                                            std::span<const std::uint8_t> bytes);
 
     // Clears the tints, writes the mode (codes 1, 3, 5, 7, 9, 13, 14 and 15 also write the
     // multicolour byte in the same transfer) and, for mode 8, tints the zones.
-    int SelectMode(int code);
+    device::DeviceResult SelectMode(int code);
     // Sliders, positions 0..4 (clamped). No write when the value does not change.
-    int SetBrightness(int position);
-    int SetSpeedFromSlider(int position);  // speed = 4 - position
-    int SetDirection(int value);           // any non-zero value is 1
+    device::DeviceResult SetBrightness(int position);
+    device::DeviceResult SetSpeedFromSlider(int position);  // speed = 4 - position
+    device::DeviceResult SetDirection(int value);           // any non-zero value is 1
     // Multicolour off and the colour, in one transfer; tints every key with the colour.
-    int SetColour(Rgb colour);
-    int ToggleMulticolour();
-    int SetFourColourChoice(int index);  // clamped to 0..3
-    int SetReportRate(int index);        // clamped to 0..3
+    device::DeviceResult SetColour(Rgb colour);
+    device::DeviceResult ToggleMulticolour();
+    device::DeviceResult SetFourColourChoice(int index);  // clamped to 0..3
+    device::DeviceResult SetReportRate(int index);        // clamped to 0..3
     // Paints the button's zone with the paint colour: both slots in memory and on the keyboard,
-    // and the zone's tint. Only while the panel is on and mode 8 is chosen.
-    int PaintZone(KeyButtonId button);
+    // and the zone's tint. Only while the panel is on and mode 8 is chosen; otherwise, or for a
+    // button in no zone, refused with nothing done.
+    PaintResult PaintZone(KeyButtonId button);
     // Mode 1 through SelectMode, then the default block over the current profile's record.
-    int RestoreLightingDefaults();
+    device::DeviceResult RestoreLightingDefaults();
 
     // The zone tint: every key of zone z shows slot 2z-1 of the current profile.
     void TintZones();
@@ -118,8 +116,8 @@ private:
     };
     // One BeginTransfer, a WriteSettings per field of the current record, one EndTransfer. Each
     // field is copied into the record in memory whatever the keyboard answers.
-    int WriteFields(std::initializer_list<Field> fields);
-    int WriteByte(std::size_t offset, int value);
+    device::DeviceResult WriteFields(std::initializer_list<Field> fields);
+    device::DeviceResult WriteByte(std::size_t offset, int value);
     LightingRecord& currentRecord() {
         return state_.records[static_cast<std::size_t>(state_.currentProfile)];
     }
@@ -129,7 +127,7 @@ private:
     text::IniFiles& files_;
     std::filesystem::path userSettingsFile_;
     LightingState state_;
-    int lastReadResult_ = 1;
+    device::DeviceResult lastReadResult_ = device::DeviceResult::Ok;
 };
 
 }  // namespace qf::lighting

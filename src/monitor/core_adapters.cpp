@@ -10,7 +10,7 @@ int TransfersKeyboardRefresh::ReadActiveProfile() {
     return transfers_.ReadActiveProfile();
 }
 
-int LightingModelRefresh::ReadLightingState(bool withZoneColours) {
+lighting::LightingRead LightingModelRefresh::ReadLightingState(bool withZoneColours) {
     return model_.ReadLightingState(withZoneColours);
 }
 

@@ -47,7 +47,7 @@ public:
     // For a panel built after the handlers. Window thread only.
     void SetPanelRefresh(PanelRefresh panel) { panel_ = std::move(panel); }
 
-    int ReadLightingState(bool withZoneColours) override;
+    lighting::LightingRead ReadLightingState(bool withZoneColours) override;
     void RefreshLightingPanel() override;
 
 private:

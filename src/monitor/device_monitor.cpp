@@ -130,7 +130,7 @@ void DeviceMonitor::ReadKeyboardOnArrival() {
     device::DeviceCommands& commands = deps_.link.commands();
 
     keys::KeymapImage keymap{};
-    if (commands.ReadDefaultKeymap(keymap) == device::kOk) {
+    if (commands.ReadDefaultKeymap(keymap) == device::DeviceResult::Ok) {
         deps_.defaultKeymap.Set(keymap);
     } else {
         const auto id = text::TextId::MAIN_DEFAULT_MATRIX_PROMPT;
@@ -138,7 +138,7 @@ void DeviceMonitor::ReadKeyboardOnArrival() {
     }
 
     device::DeviceInfoBlock info;
-    if (commands.ReadDeviceInfo(info) == device::kOk) {
+    if (commands.ReadDeviceInfo(info) == device::DeviceResult::Ok) {
         deps_.appState.macroMemorySize.store(info.macroMemoryBytes());
     }
 }

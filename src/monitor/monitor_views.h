@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "keys/view_buttons.h"
+#include "lighting/lighting_results.h"
 
 namespace qf::monitor {
 
@@ -61,9 +62,8 @@ public:
 class LightingRefresh {
 public:
     virtual ~LightingRefresh() = default;
-    // Reads the lighting state from the keyboard; 0 on success, -1 when the device info cannot
-    // be read.
-    virtual int ReadLightingState(bool withZoneColours) = 0;
+    // Reads the lighting state from the keyboard.
+    virtual lighting::LightingRead ReadLightingState(bool withZoneColours) = 0;
     // Refreshes the lighting panel and its mode list from the lighting state.
     virtual void RefreshLightingPanel() = 0;
 };

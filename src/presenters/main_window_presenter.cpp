@@ -447,7 +447,7 @@ void MainWindowPresenter::Import() {
     if (result.result != 1) {
         return;  // the transfers said why; the store and Apply are as they were
     }
-    if (result.download == 1) {
+    if (result.download == device::DeviceResult::Ok) {
         fullDownloadPending_ = false;
         return;
     }
@@ -455,7 +455,7 @@ void MainWindowPresenter::Import() {
     // profiles, as the import would have.
     fullDownloadPending_ = true;
     SetUnapplied(true);
-    deps_.view.ReportFailure(DescribeImportDownloadFailure(result.download, report));
+    deps_.view.ReportFailure(DescribeImportDownloadFailure(report));
 }
 
 void MainWindowPresenter::Export() {

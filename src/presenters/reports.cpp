@@ -1,5 +1,6 @@
 #include "presenters/reports.h"
 
+#include "device/failure.h"
 #include "device/result.h"
 
 namespace qf::presenters {
@@ -42,19 +43,29 @@ MacroMeter DescribeMacroMemory(macros::ImageSizes sizes, std::uint32_t capacity)
     return meter;
 }
 
-std::string DescribeDownloadProblem(int download, const profiles::DownloadReport& report) {
+std::string DescribeDownloadProblem(const profiles::DownloadReport& report) {
     if (report.tooLong) {
         return "the macros do not fit the keyboard's macro memory (" + Bytes(report.capacity) +
                " bytes) even without their names, so nothing was written";
     }
-    if (report.firstFailure != device::kOk) {
-        return "the keyboard answered \"" +
-               std::string(device::DescribeResult(report.firstFailure)) + "\" (device result " +
-               std::to_string(report.firstFailure) + ")";
+    const device::Failure& failure = report.failure;
+    const std::string result = std::string(device::DescribeResult(failure.code)) +
+                               ", device result " + std::to_string(device::ToInt(failure.code));
+    if (failure.code != device::DeviceResult::Ok &&
+        failure.command == device::Command::ReadDeviceInfo) {
+        return "nothing was sent: the keyboard could not be read (" + result + ")";
     }
-    if (download != device::kOk) {
-        return "nothing was sent: the keyboard could not be read (no keyboard, or it names no "
-               "profile to write)";
+    if (failure.code != device::DeviceResult::Ok) {
+        std::string text = "the keyboard answered \"" +
+                           std::string(device::DescribeResult(failure.code)) +
+                           "\" (device result " + std::to_string(device::ToInt(failure.code)) + ")";
+        if (const std::string place = device::DescribePlace(failure); !place.empty()) {
+            text += " at " + place;
+        }
+        return text;
+    }
+    if (failure.failed()) {
+        return "nothing was sent: " + failure.reason;
     }
     return "no error was reported";
 }
@@ -62,10 +73,10 @@ std::string DescribeDownloadProblem(int download, const profiles::DownloadReport
 std::string DescribeApplyFailure(const profiles::ApplyReport& report,
                                  const std::filesystem::path& cachePath, bool cacheExists) {
     std::string text;
-    const bool written = report.download == device::kOk;
+    const bool written = report.download == 1;
     if (!written) {
         text = "The changes were not written to the keyboard: " +
-               DescribeDownloadProblem(report.download, report.downloadReport) + ".";
+               DescribeDownloadProblem(report.downloadReport) + ".";
     }
     if (report.cacheSaved != 1) {
         if (!text.empty()) {
@@ -87,9 +98,9 @@ std::string DescribeApplyFailure(const profiles::ApplyReport& report,
     return text;
 }
 
-std::string DescribeImportDownloadFailure(int download, const profiles::DownloadReport& report) {
+std::string DescribeImportDownloadFailure(const profiles::DownloadReport& report) {
     return "The profile file was loaded, but writing it to the keyboard failed: " +
-           DescribeDownloadProblem(download, report) +
+           DescribeDownloadProblem(report) +
            ".\nApply stays enabled: it writes all three profiles to the keyboard.";
 }
 

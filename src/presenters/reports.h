@@ -30,9 +30,9 @@ struct MacroMeter {
 
 [[nodiscard]] MacroMeter DescribeMacroMemory(macros::ImageSizes sizes, std::uint32_t capacity);
 
-// Why a download wrote nothing or failed part-way, for the sentences below.
-[[nodiscard]] std::string DescribeDownloadProblem(int download,
-                                                  const profiles::DownloadReport& report);
+// Why a download wrote nothing or failed part-way, for the sentences below: the failing
+// command and where it failed, or why nothing was sent.
+[[nodiscard]] std::string DescribeDownloadProblem(const profiles::DownloadReport& report);
 
 // A failed Apply: what was not done (the keyboard not written, the cache file not saved, or
 // both) and that Apply stays enabled. `cachePath` names the cache file; `cacheExists` tells
@@ -42,8 +42,7 @@ struct MacroMeter {
                                                bool cacheExists);
 
 // An import whose file was loaded but whose download failed.
-[[nodiscard]] std::string DescribeImportDownloadFailure(int download,
-                                                        const profiles::DownloadReport& report);
+[[nodiscard]] std::string DescribeImportDownloadFailure(const profiles::DownloadReport& report);
 
 // An export that was not written.
 [[nodiscard]] std::string DescribeExportFailure(const std::filesystem::path& path,

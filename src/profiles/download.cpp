@@ -69,7 +69,8 @@ int VerifyKeyboardHolds(const StoreContents& contents, bool all, const DownloadD
                         VerifyReport& report) {
     report = VerifyReport{};
     device::DeviceInfoBlock info;
-    if (const int read = deps.device.ReadDeviceInfo(info); read != 1) {
+    if (const device::DeviceResult read = deps.device.ReadDeviceInfo(info);
+        read != device::DeviceResult::Ok) {
         report.deviceResult = read;
         report.where = "reading the device info";
         return 0;
@@ -100,9 +101,9 @@ int VerifyKeyboardHolds(const StoreContents& contents, bool all, const DownloadD
     };
     std::vector<std::uint8_t> back(images.macroImage.size());
     if (!back.empty()) {
-        if (const int read =
+        if (const device::DeviceResult read =
                 deps.device.ReadMacroArea(back.data(), static_cast<std::uint32_t>(back.size()));
-            read != 1) {
+            read != device::DeviceResult::Ok) {
             report.deviceResult = read;
             report.where = "reading back the macro memory";
             return 0;
@@ -113,7 +114,8 @@ int VerifyKeyboardHolds(const StoreContents& contents, bool all, const DownloadD
     }
     for (const auto& [profile, image] : images.keymaps) {
         keys::KeymapImage keymap{};
-        if (const int read = deps.device.ReadKeymapBlock(keymap, profile); read != 1) {
+        if (const device::DeviceResult read = deps.device.ReadKeymapBlock(keymap, profile);
+            read != device::DeviceResult::Ok) {
             report.deviceResult = read;
             report.where = "reading back the keymap of profile " + std::to_string(profile);
             return 0;
@@ -126,14 +128,27 @@ int VerifyKeyboardHolds(const StoreContents& contents, bool all, const DownloadD
     return 1;
 }
 
+device::DeviceResult WriteSequenceResult(const device::Failure& failure) {
+    if (failure.code == device::DeviceResult::Ok ||
+        failure.command == device::Command::ReadDeviceInfo) {
+        return failure.failed() ? device::DeviceResult::NoDevice : device::DeviceResult::Ok;
+    }
+    return failure.code;
+}
+
 int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDependencies& deps,
                        DownloadReport* report) {
     DownloadReport local;
     DownloadReport& out = report != nullptr ? *report : local;
     out = DownloadReport{};
+    device::Failure& failure = out.failure;
+    const auto refuse = [&failure](std::string reason) {
+        failure.reason = std::move(reason);
+        return 0;
+    };
 
     if (!staging->HasMainBlock()) {
-        return 0;
+        return refuse("there is no profile to write");
     }
 
     // The keyboard's device info, read at most once: for the macro memory size when none is
@@ -141,7 +156,8 @@ int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDe
     std::optional<device::DeviceInfoBlock> info;
     const auto readInfo = [&]() {
         device::DeviceInfoBlock block;
-        if (deps.device.ReadDeviceInfo(block) != 1) {
+        if (failure.KeepFirst(deps.device.ReadDeviceInfo(block), device::Command::ReadDeviceInfo) !=
+            device::DeviceResult::Ok) {
             return false;
         }
         info = block;
@@ -154,6 +170,8 @@ int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDe
         out.capacity = capacity;
         if (sizes.withoutNames > capacity) {
             out.tooLong = true;
+            failure.reason = "the macros need " + std::to_string(sizes.withoutNames) +
+                             " bytes without names; the keyboard keeps " + std::to_string(capacity);
             Show(deps, text::TextId::EXTRA_MACRO_TOO_LONG);
             return false;
         }
@@ -186,37 +204,38 @@ int DownloadToKeyboard(StagingStore::Access& staging, bool all, const DownloadDe
         const unsigned active = info->activeProfile();
         deps.state.activeProfile.store(static_cast<std::int32_t>(active));
         if (active >= device::kKeymapBlockCount) {
-            return 0;
+            return refuse("the keyboard reports active profile " + std::to_string(active));
         }
         profiles = {active};
     }
 
     DownloadImages images;
     if (BuildDownloadImages(*staging, profiles, capacity, deps.defaultKeymap.Get(), images) != 1) {
-        return 0;
+        return refuse("the keymaps or the macro memory image cannot be built");
     }
     const bool names = !images.namesDropped;
     out.namesDropped = images.namesDropped;
     const std::uint32_t imageSize = static_cast<std::uint32_t>(images.macroImage.size());
     out.imageSize = imageSize;
 
-    auto step = [&out](int result) {
-        if (result != 1 && out.firstFailure == 1) {
-            out.firstFailure = result;
-        }
-    };
-    step(deps.device.BeginTransfer());
-    step(deps.device.WriteMacroArea(images.macroImage.data(), imageSize));
+    // Every command runs; the record keeps the first that failed, with its report.
+    using device::Command;
+    (void)failure.KeepFirst(deps.device.BeginTransfer(), Command::BeginTransfer);
+    device::Failure place;
+    (void)deps.device.WriteMacroArea(images.macroImage.data(), imageSize, &place);
+    failure.KeepFirst(place);
     for (const auto& [profile, image] : images.keymaps) {
-        step(deps.device.WriteKeymapBlock(image, profile));
+        place = device::Failure{};
+        (void)deps.device.WriteKeymapBlock(image, profile, &place);
+        failure.KeepFirst(place);
         out.profiles.push_back(profile);
     }
-    step(deps.device.EndTransfer());
+    (void)failure.KeepFirst(deps.device.EndTransfer(), Command::EndTransfer);
 
     if (!names) {
         Show(deps, text::TextId::EXTRA_PROFILE_SPACE_TIGHT);
     }
-    return out.firstFailure == 1 ? 1 : 0;
+    return failure.failed() ? 0 : 1;
 }
 
 }  // namespace qf::profiles

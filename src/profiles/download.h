@@ -15,6 +15,8 @@
 
 #include "app/app_state.h"
 #include "device/commands.h"
+#include "device/failure.h"
+#include "device/result.h"
 #include "keys/default_keymap.h"
 #include "profiles/profile_store.h"
 #include "text/language.h"
@@ -37,8 +39,16 @@ struct DownloadReport {
     std::uint32_t capacity = 0;      // the keyboard's macro memory in bytes
     std::uint32_t imageSize = 0;     // the macro memory image sent
     std::vector<unsigned> profiles;  // keymap blocks sent, in order
-    int firstFailure = 1;            // the first command result other than 1, else 1
+    // What went wrong first: the first command that failed (the device info read included),
+    // with its block and report, or why nothing was sent. None exactly when the download
+    // succeeded.
+    device::Failure failure;
 };
+
+// The result of a download's write sequence (BeginTransfer to EndTransfer) as callers that
+// know no more than one code see it: the failing write's result, or NoDevice when the failure
+// came before anything was written (the device info read, the capacity check).
+[[nodiscard]] device::DeviceResult WriteSequenceResult(const device::Failure& failure);
 
 // Writes the staging store (whose lock the caller holds) to the keyboard: the macro memory and
 // the keymaps of profiles 0, 1 and 2 when `all` is set, else of the keyboard's active profile.
@@ -53,7 +63,7 @@ struct DownloadReport {
 //
 // Macros too large even without names: EXTRA_MACRO_TOO_LONG, nothing sent, 0. Names left out:
 // EXTRA_PROFILE_SPACE_TIGHT after the transfer. Once started, the sequence runs to its end
-// whatever a command returns; the result is 1 only when every command of it returned 1.
+// whatever a command returns; the result is 1 only when every command of it returned Ok.
 // What a download writes: the macro memory image (with names when they fit `capacity`, without
 // them otherwise) and the keymap image of each profile in `profiles`, in that order.
 struct DownloadImages {
@@ -77,7 +87,7 @@ struct VerifyReport {
     std::size_t offset = 0;  // the first byte that differs there
     std::uint8_t expected = 0;
     std::uint8_t found = 0;
-    int deviceResult = 1;  // a read that failed, else 1
+    device::DeviceResult deviceResult = device::DeviceResult::Ok;  // a read that failed
 };
 // 1 when everything matches; 0 otherwise, with `report` saying where.
 [[nodiscard]] int VerifyKeyboardHolds(const StoreContents& contents, bool all,

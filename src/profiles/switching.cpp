@@ -6,7 +6,7 @@ namespace qf::profiles {
 
 int ActiveProfile::ReadActiveProfile() {
     device::DeviceInfoBlock info;
-    if (device_.ReadDeviceInfo(info) != 1) {
+    if (device_.ReadDeviceInfo(info) != device::DeviceResult::Ok) {
         return -1;
     }
     const int profile = info.activeProfile();
@@ -14,18 +14,18 @@ int ActiveProfile::ReadActiveProfile() {
     return profile;
 }
 
-int ActiveProfile::WriteActiveProfile(int index) {
+device::DeviceResult ActiveProfile::WriteActiveProfile(int index) {
     if (index < 0) {
-        return 1;
+        return device::DeviceResult::Ok;
     }
     device::DeviceInfoBlock info;
-    const int read = device_.ReadDeviceInfo(info);
-    if (read != 1) {
+    const device::DeviceResult read = device_.ReadDeviceInfo(info);
+    if (read != device::DeviceResult::Ok) {
         return read;
     }
     info.setActiveProfile(static_cast<std::uint8_t>(index));
-    const int written = device_.WriteDeviceInfo(info);
-    state_.activeProfile.store(written == 1 ? index : -1);
+    const device::DeviceResult written = device_.WriteDeviceInfo(info);
+    state_.activeProfile.store(written == device::DeviceResult::Ok ? index : -1);
     return written;
 }
 

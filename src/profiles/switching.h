@@ -12,6 +12,7 @@
 
 #include "app/app_state.h"
 #include "device/commands.h"
+#include "device/result.h"
 #include "profiles/assignments.h"
 #include "profiles/profile_store.h"
 #include "text/language.h"
@@ -41,8 +42,8 @@ public:
     // Nothing for a negative index. Otherwise reads the device info, sets byte 10 and writes
     // the block back: AppState takes the index when the write succeeds, -1 when it fails; a
     // failed read changes nothing. Returns the result of the read when it failed, else of the
-    // write; 1 for a negative index.
-    int WriteActiveProfile(int index);
+    // write; Ok for a negative index.
+    device::DeviceResult WriteActiveProfile(int index);
 
 private:
     device::DeviceCommands& device_;

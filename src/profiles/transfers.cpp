@@ -16,9 +16,14 @@ namespace {
 constexpr std::size_t kMacroHeadSize = macros::kImageHeaderSize;  // 16 bytes
 constexpr int kHighestReadableProfile = 3;
 
-int Fail(std::string* error, const std::string& what) {
+// Reports a failed read: `what` as the error, and as the record's reason unless a command's
+// failure is already recorded there.
+int Fail(std::string* error, device::Failure* failure, const std::string& what) {
     if (error != nullptr) {
         *error = what;
+    }
+    if (failure != nullptr && !failure->failed()) {
+        failure->reason = what;
     }
     return 0;
 }
@@ -42,22 +47,43 @@ int ProfileTransfers::ApplyStoreToKeyboard(ProfileStore::Access& store, bool all
                                            DownloadReport* report) {
     auto staging = CopyStoreToStaging(store);
     if (!staging->HasMainBlock()) {
+        if (report != nullptr) {
+            *report = DownloadReport{};
+            report->failure.reason = "there is no profile to write";
+        }
         return 0;
     }
     return DownloadToKeyboard(staging, all, Download(), report);
 }
 
-int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, std::string* error) {
+int ProfileTransfers::ReadKeyboardIntoFile(const std::filesystem::path& path, std::string* error,
+                                           device::Failure* failure) {
+    device::Failure local;
+    device::Failure& record = failure != nullptr ? *failure : local;
+    record = device::Failure{};
+    record.file = path.string();
     StoreContents contents;
-    if (ReadKeyboardContents(contents, error) != 1) {
+    if (ReadKeyboardContents(contents, error, &record) != 1) {
         return 0;
     }
-    return WriteProfileFile(path, contents, deps_.saveOptions, error);
+    std::string why;
+    if (WriteProfileFile(path, contents, deps_.saveOptions, &why) != 1) {
+        record.reason = "the file cannot be written: " + why;
+        if (error != nullptr) {
+            *error = why;
+        }
+        return 0;
+    }
+    record.file.clear();
+    return 1;
 }
 
-int ProfileTransfers::ReadKeyboardIntoStore(std::string* error) {
+int ProfileTransfers::ReadKeyboardIntoStore(std::string* error, device::Failure* failure) {
+    if (failure != nullptr) {
+        *failure = device::Failure{};
+    }
     StoreContents contents;
-    if (ReadKeyboardContents(contents, error) != 1) {
+    if (ReadKeyboardContents(contents, error, failure) != 1) {
         return 0;
     }
     auto store = deps_.store.Lock();
@@ -65,32 +91,41 @@ int ProfileTransfers::ReadKeyboardIntoStore(std::string* error) {
     return 1;
 }
 
-int ProfileTransfers::ReadKeyboardContents(StoreContents& out, std::string* error) {
+int ProfileTransfers::ReadKeyboardContents(StoreContents& out, std::string* error,
+                                           device::Failure* failure) {
+    // The read stops at the first failing command; `place` receives where it failed.
+    device::Failure place;
+    const auto fail = [&](const std::string& what) {
+        if (failure != nullptr) {
+            failure->KeepFirst(place);
+        }
+        return Fail(error, failure, what);
+    };
     const int active = deps_.activeProfile.ReadActiveProfile();
     if (active < 0) {
-        return Fail(error, "the keyboard's device info cannot be read");
+        return fail("the keyboard's device info cannot be read");
     }
     if (active > kHighestReadableProfile) {
-        return Fail(error, "the keyboard reports profile " + std::to_string(active));
+        return fail("the keyboard reports profile " + std::to_string(active));
     }
 
     std::array<keys::KeymapImage, kDeviceKeyBlockCount> keymaps{};
     for (unsigned b = 0; b < keymaps.size(); ++b) {
-        if (deps_.device.ReadKeymapBlock(keymaps[b], b) != 1) {
-            return Fail(error, "keymap " + std::to_string(b) + " cannot be read");
+        if (deps_.device.ReadKeymapBlock(keymaps[b], b, &place) != device::DeviceResult::Ok) {
+            return fail("keymap " + std::to_string(b) + " cannot be read");
         }
     }
 
     std::array<std::uint8_t, kMacroHeadSize> head{};
-    if (deps_.device.ReadMacroArea(head.data(), head.size()) != 1) {
-        return Fail(error, "the macro memory cannot be read");
+    if (deps_.device.ReadMacroArea(head.data(), head.size(), &place) != device::DeviceResult::Ok) {
+        return fail("the macro memory cannot be read");
     }
     std::vector<macros::MacroRecord> records;
     if (ReadLe16(head.data() + macros::kImageMagicOffset) == macros::kMacroImageMagic) {
         const std::uint16_t size = ReadLe16(head.data() + macros::kImageSizeOffset);
         std::vector<std::uint8_t> image(size);
-        if (deps_.device.ReadMacroArea(image.data(), size) != 1) {
-            return Fail(error, "the macro memory cannot be read");
+        if (deps_.device.ReadMacroArea(image.data(), size, &place) != device::DeviceResult::Ok) {
+            return fail("the macro memory cannot be read");
         }
         const std::u16string prefix =
             text::Utf8ToUtf16(deps_.language.Text(text::TextId::MACRO_NEW_PREFIX));
@@ -106,7 +141,7 @@ int ProfileTransfers::ReadKeyboardContents(StoreContents& out, std::string* erro
     const keys::KeymapImage defaults = deps_.defaultKeymap.Get();
     for (std::size_t b = 0; b < keymaps.size(); ++b) {
         if (keys::KeymapImageToKeyBlock(keymaps[b], defaults, contents.MutableKeyBlock(b)) != 1) {
-            return Fail(error, "internal: key block size");
+            return fail("internal: key block size");
         }
     }
     contents.macros = std::move(records);
@@ -162,10 +197,13 @@ ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& pa
     if (report != nullptr) {
         *report = DownloadReport{};
     }
-    const auto refuse = [this]() {
+    const auto refuse = [this, &path](std::string reason) {
         deps_.prompter.ShowMessage(text::TextId::MAIN_PROMPT_INPORT,
                                    deps_.language.Text(text::TextId::MAIN_PROMPT_INPORT));
-        return ImportResult{};
+        ImportResult refused;
+        refused.failure.reason = std::move(reason);
+        refused.failure.file = path.string();
+        return refused;
     };
     const Validation validation = ValidateProfileFile(path);
     if (validation.result != 1) {
@@ -174,7 +212,8 @@ ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& pa
                 text::TextId::PROFILE_FORMAT_ERROR,
                 deps_.language.Format(text::TextId::PROFILE_FORMAT_ERROR, path.string()));
         }
-        return refuse();
+        return refuse(validation.formatError ? "not a profile file (malformed header)"
+                                             : "not a valid profile file");
     }
     ImportResult result;
     {
@@ -183,7 +222,7 @@ ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& pa
         // meanwhile) leaves the store as it was: nothing half-loaded reaches the cache file or
         // the keyboard.
         if (LoadProfileFile(store, path) != 1) {
-            return refuse();
+            return refuse("the profile file cannot be loaded whole");
         }
         result.result = 1;
         // Without a profile folder there is no cache file (rather than one in the working
@@ -194,9 +233,11 @@ ImportResult ProfileTransfers::ImportProfileFile(const std::filesystem::path& pa
         DownloadReport local;
         DownloadReport& sent = report != nullptr ? *report : local;
         if (ApplyStoreToKeyboard(store, true, &sent) == 1) {
-            result.download = 1;
+            result.download = device::DeviceResult::Ok;
         } else {
-            result.download = sent.firstFailure != 1 ? sent.firstFailure : device::kNoDevice;
+            result.download = WriteSequenceResult(sent.failure);
+            result.failure = sent.failure;
+            result.failure.file = path.string();
         }
         deps_.assignments.RefreshAssignmentViews(store);
     }
@@ -215,7 +256,12 @@ int ProfileTransfers::ApplyChanges(ApplyReport* report, bool allProfiles) {
     out.allProfiles = allProfiles;
     auto store = deps_.store.Lock();
     out.cacheSaved = SaveProfileCache(store, CachePath(), deps_.saveOptions, &out.cacheError);
+    if (out.cacheSaved != 1) {
+        out.failure.reason = "the profile cache file cannot be saved: " + out.cacheError;
+        out.failure.file = CachePath().string();
+    }
     out.download = ApplyStoreToKeyboard(store, allProfiles, &out.downloadReport);
+    out.failure.KeepFirst(out.downloadReport.failure);
     if (out.cacheSaved == 1 && out.download == 1) {
         deps_.window.ClearUnapplied();
         return 1;

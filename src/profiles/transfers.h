@@ -14,6 +14,8 @@
 
 #include "app/app_state.h"
 #include "device/commands.h"
+#include "device/failure.h"
+#include "device/result.h"
 #include "keys/default_keymap.h"
 #include "profiles/assignments.h"
 #include "profiles/download.h"
@@ -40,10 +42,12 @@ struct TransferDependencies {
 
 struct ImportResult {
     int result = 0;  // 1 the file replaced the store; 0 refused, the store is unchanged
-    // When imported, how writing it to the keyboard went: 1 written; otherwise the first device
-    // command result other than 1, or 0 (kNoDevice) when nothing was sent (no device info,
-    // macros too large: DownloadReport says which).
-    int download = 0;
+    // When imported, how writing it to the keyboard went: Ok written; otherwise the first
+    // result of the write sequence other than Ok, or NoDevice when nothing was written (no
+    // device info, macros too large: DownloadReport says which).
+    device::DeviceResult download = device::DeviceResult::NoDevice;
+    // What failed first, refusal or download, naming the imported file; none on success.
+    device::Failure failure;
 };
 
 // What the main window's Apply did, for a window that tells the user what failed.
@@ -54,6 +58,9 @@ struct ApplyReport {
     std::string cacheError;    // why the cache file was not saved
     int download = 1;          // ApplyStoreToKeyboard's result
     DownloadReport downloadReport;
+    // The first failure in the order Apply runs: the cache file (named) not saved, else the
+    // download's failure. None when everything succeeded or nothing was to apply.
+    device::Failure failure;
 };
 
 class ProfileTransfers final : public KeyboardReload {
@@ -73,18 +80,24 @@ public:
     // (through a temporary file, so a failure leaves an old file whole). A macro memory that
     // does not start with 0x55AA, or whose image cannot be read, gives no macros. 1 written; 0
     // when the active profile cannot be read or is above 3, a read fails or the file cannot be
-    // written (`error` says which). Touches no store.
+    // written (`error` says which; `failure`, when given, records the failing command or the
+    // file, naming the file in either case). Touches no store.
     [[nodiscard]] int ReadKeyboardIntoFile(const std::filesystem::path& path,
-                                           std::string* error = nullptr);
+                                           std::string* error = nullptr,
+                                           device::Failure* failure = nullptr);
 
     // The same read kept in memory: `out` becomes what loading that file would give (the header
     // describing the contents, every record of a string kind with its empty string), and is
-    // replaced only on success. 1 read; 0 as ReadKeyboardIntoFile, with `error` saying why.
-    [[nodiscard]] int ReadKeyboardContents(StoreContents& out, std::string* error = nullptr);
+    // replaced only on success. 1 read; 0 as ReadKeyboardIntoFile, with `error` saying why and
+    // `failure` (when given, and holding no failure yet) recording the first failing command and
+    // its report.
+    [[nodiscard]] int ReadKeyboardContents(StoreContents& out, std::string* error = nullptr,
+                                           device::Failure* failure = nullptr);
     // Reads the keyboard into the store itself, under its lock once the reads are done; the
     // store is unchanged when the read fails. 1 or 0 as ReadKeyboardContents. Nothing is
     // redrawn and no file is written.
-    [[nodiscard]] int ReadKeyboardIntoStore(std::string* error = nullptr);
+    [[nodiscard]] int ReadKeyboardIntoStore(std::string* error = nullptr,
+                                            device::Failure* failure = nullptr);
 
     // Refreshes the store from the keyboard through the profile cache file; when the keyboard
     // cannot be read (or the file not loaded) the store becomes a new, empty main block. Then
@@ -102,7 +115,7 @@ public:
     // unapplied changes. An invalid file shows PROFILE_FORMAT_ERROR (for a malformed header)
     // and MAIN_PROMPT_INPORT and leaves the store as it was, as does a file that passes the
     // check but cannot be loaded whole. `report`, when given, receives the download's report
-    // (left as new when nothing was imported).
+    // (left as new when nothing was imported). The result's failure record names the file.
     ImportResult ImportProfileFile(const std::filesystem::path& path,
                                    DownloadReport* report = nullptr);
 

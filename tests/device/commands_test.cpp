@@ -30,9 +30,9 @@ void ExpectChecksumsHold(const std::vector<Report>& frames) {
 // --- single-report operations ----------------------------------------------------------------
 
 TEST_F(CommandsTest, BareCommandsSendOnlyTheirCode) {
-    ASSERT_EQ(commands().BeginTransfer(), kOk);
-    ASSERT_EQ(commands().EndTransfer(), kOk);
-    ASSERT_EQ(commands().TestCommand(), kOk);
+    ASSERT_EQ(commands().BeginTransfer(), DeviceResult::Ok);
+    ASSERT_EQ(commands().EndTransfer(), DeviceResult::Ok);
+    ASSERT_EQ(commands().TestCommand(), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[0], FrameOf({0x04, 0x01, 0x00, 0x01}));
@@ -43,7 +43,7 @@ TEST_F(CommandsTest, BareCommandsSendOnlyTheirCode) {
 TEST_F(CommandsTest, ReadDeviceInfoFrameAndData) {
     DeviceInfoBlock info;
     info.bytes.fill(0xEE);
-    ASSERT_EQ(commands().ReadDeviceInfo(info), kOk);
+    ASSERT_EQ(commands().ReadDeviceInfo(info), DeviceResult::Ok);
     ASSERT_EQ(fake.frames().size(), 1u);
     EXPECT_EQ(fake.frames()[0], FrameOf({0x04, 0x2F, 0x00, 0x03, 0x2C, 0x00, 0x00, 0x00}));
     for (std::size_t i = 0; i < kDeviceInfoSize; ++i) {
@@ -54,7 +54,7 @@ TEST_F(CommandsTest, ReadDeviceInfoFrameAndData) {
 TEST_F(CommandsTest, WriteDeviceInfoCarriesTheBlock) {
     DeviceInfoBlock info;
     std::iota(info.bytes.begin(), info.bytes.end(), 1);  // 1..44, sum 990
-    ASSERT_EQ(commands().WriteDeviceInfo(info), kOk);
+    ASSERT_EQ(commands().WriteDeviceInfo(info), DeviceResult::Ok);
     const Report frame = fake.frames().at(0);
     // 4 + 44 + 990 = 1038 = 0x040E
     EXPECT_EQ(frame[1], 0x0E);
@@ -68,7 +68,7 @@ TEST_F(CommandsTest, WriteDeviceInfoCarriesTheBlock) {
 TEST_F(CommandsTest, ReadSettingsCopies56BytesWhateverTheLength) {
     std::array<std::uint8_t, 64> buffer;
     buffer.fill(0xAA);
-    ASSERT_EQ(commands().ReadSettings(std::span(buffer).first<56>(), 1, 84), kOk);
+    ASSERT_EQ(commands().ReadSettings(std::span(buffer).first<56>(), 1, 84), DeviceResult::Ok);
     EXPECT_EQ(fake.frames().at(0), FrameOf({0x04, 0x5A, 0x00, 0x05, 0x01, 0x54, 0x00, 0x00}));
     for (std::size_t i = 0; i < 56; ++i) {
         EXPECT_EQ(buffer[i], static_cast<std::uint8_t>(84 + i)) << i;
@@ -78,7 +78,7 @@ TEST_F(CommandsTest, ReadSettingsCopies56BytesWhateverTheLength) {
 
 TEST_F(CommandsTest, WriteSettingsFrame) {
     const std::uint8_t data[] = {0x10, 0x20, 0x30};
-    ASSERT_EQ(commands().WriteSettings(data, 3, 0x0130), kOk);
+    ASSERT_EQ(commands().WriteSettings(data, 3, 0x0130), DeviceResult::Ok);
     // 6 + 3 + 0x30 + 0x01 + 0x10 + 0x20 + 0x30 = 154
     EXPECT_EQ(fake.frames().at(0),
               FrameOf({0x04, 0x9A, 0x00, 0x06, 0x03, 0x30, 0x01, 0x00, 0x10, 0x20, 0x30}));
@@ -86,9 +86,9 @@ TEST_F(CommandsTest, WriteSettingsFrame) {
 
 TEST_F(CommandsTest, UserColourAddressesFollowProfileAndSlot) {
     std::array<std::uint8_t, 56> buffer{};
-    ASSERT_EQ(commands().ReadUserColours(buffer, 36, 2, 1), kOk);  // 36 + 6 = 42
+    ASSERT_EQ(commands().ReadUserColours(buffer, 36, 2, 1), DeviceResult::Ok);  // 36 + 6 = 42
     const std::uint8_t colour[] = {1, 2, 3};
-    ASSERT_EQ(commands().WriteUserColours(colour, 3, 11, 2), kOk);  // 72 + 33 = 105
+    ASSERT_EQ(commands().WriteUserColours(colour, 3, 11, 2), DeviceResult::Ok);  // 72 + 33 = 105
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0], FrameOf({0x04, 0x5E, 0x00, 0x10, 0x24, 0x2A, 0x00, 0x00}));
@@ -101,7 +101,7 @@ TEST_F(CommandsTest, UserColourAddressesFollowProfileAndSlot) {
 
 TEST_F(CommandsTest, ReadKeymapBlockOneIsTenReportsFrom512) {
     std::array<std::uint8_t, 512> buffer{};
-    ASSERT_EQ(commands().ReadKeymapBlock(buffer, 1), kOk);
+    ASSERT_EQ(commands().ReadKeymapBlock(buffer, 1), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 10u);
     EXPECT_EQ(frames[0], FrameOf({0x04, 0x41, 0x00, 0x07, 0x38, 0x00, 0x02, 0x00}));
@@ -118,7 +118,7 @@ TEST_F(CommandsTest, ReadKeymapBlockOneIsTenReportsFrom512) {
 
 TEST_F(CommandsTest, ReadDefaultKeymapStartsAtZero) {
     std::array<std::uint8_t, 512> buffer{};
-    ASSERT_EQ(commands().ReadDefaultKeymap(buffer), kOk);
+    ASSERT_EQ(commands().ReadDefaultKeymap(buffer), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 10u);
     EXPECT_EQ(frames[0], FrameOf({0x04, 0x47, 0x00, 0x0F, 0x38, 0x00, 0x00, 0x00}));
@@ -128,7 +128,7 @@ TEST_F(CommandsTest, ReadDefaultKeymapStartsAtZero) {
 
 TEST_F(CommandsTest, ReadMacroAreaOfHundredBytes) {
     std::array<std::uint8_t, 100> buffer{};
-    ASSERT_EQ(commands().ReadMacroArea(buffer.data(), 100), kOk);
+    ASSERT_EQ(commands().ReadMacroArea(buffer.data(), 100), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0], FrameOf({0x04, 0x41, 0x00, 0x09, 56, 0, 0, 0}));
@@ -139,8 +139,8 @@ TEST_F(CommandsTest, ReadMacroAreaOfHundredBytes) {
 }
 
 TEST_F(CommandsTest, MacroAreaOfNothingSendsNothing) {
-    EXPECT_EQ(commands().ReadMacroArea(nullptr, 0), kOk);
-    EXPECT_EQ(commands().WriteMacroArea(nullptr, 0), kOk);
+    EXPECT_EQ(commands().ReadMacroArea(nullptr, 0), DeviceResult::Ok);
+    EXPECT_EQ(commands().WriteMacroArea(nullptr, 0), DeviceResult::Ok);
     EXPECT_TRUE(fake.writes().empty());
     EXPECT_EQ(fake.countQueries(), 0);
 }
@@ -150,7 +150,7 @@ TEST_F(CommandsTest, WriteKeymapBlockTwoKeepsStaleBytesInTheLastReport) {
     for (std::size_t j = 0; j < data.size(); ++j) {
         data[j] = static_cast<std::uint8_t>(j * 7 + 1);
     }
-    ASSERT_EQ(commands().WriteKeymapBlock(data, 2), kOk);
+    ASSERT_EQ(commands().WriteKeymapBlock(data, 2), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 10u);
     for (std::size_t k = 0; k < 10; ++k) {
@@ -172,7 +172,7 @@ TEST_F(CommandsTest, WriteMacroAreaReassemblesToTheSource) {
     for (std::size_t j = 0; j < data.size(); ++j) {
         data[j] = static_cast<std::uint8_t>((j * 31) ^ (j >> 8));
     }
-    ASSERT_EQ(commands().WriteMacroArea(data.data(), 4096), kOk);
+    ASSERT_EQ(commands().WriteMacroArea(data.data(), 4096), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 74u);  // 73 of 56 bytes and one of 8
     std::vector<std::uint8_t> seen(4096, 0);
@@ -189,7 +189,7 @@ TEST_F(CommandsTest, WriteMacroAreaReassemblesToTheSource) {
 
 TEST_F(CommandsTest, LargestMacroAreaEndsAtTheTopOfTheAddressSpace) {
     std::vector<std::uint8_t> buffer(65536);
-    ASSERT_EQ(commands().ReadMacroArea(buffer.data(), 65536), kOk);
+    ASSERT_EQ(commands().ReadMacroArea(buffer.data(), 65536), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 1171u);
     EXPECT_EQ(AddressOf(frames.back()), 65520);
@@ -204,7 +204,14 @@ TEST_F(CommandsTest, FailingChunkStopsTheTransfer) {
         return Response::Reply(MemoryReply(request, static_cast<std::uint8_t>(status)));
     });
     std::array<std::uint8_t, 512> data{};
-    EXPECT_EQ(commands().WriteKeymapBlock(data, 1), kStatusFE);
+    Failure failure;
+    EXPECT_EQ(commands().WriteKeymapBlock(data, 1, &failure), DeviceResult::StatusFE);
+    // The record names the block and the report (1-based) that failed.
+    EXPECT_EQ(failure.code, DeviceResult::StatusFE);
+    EXPECT_EQ(failure.command, Command::WriteKeymapBlock);
+    EXPECT_EQ(failure.block, 1);
+    EXPECT_EQ(failure.chunk, 4);
+    EXPECT_EQ(Describe(failure), "status 0xFE at WriteKeymapBlock block 1 chunk 4");
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 6u);
     EXPECT_EQ(AddressOf(frames[2]), 512 + 2 * 56);
@@ -219,18 +226,27 @@ TEST_F(CommandsTest, FailedReadLeavesLaterChunksUntouched) {
                                                   : Response::Reply(MemoryReply(request));
     });
     std::vector<std::uint8_t> buffer(200, 0xAA);
-    EXPECT_EQ(commands().ReadMacroArea(buffer.data(), 200), kWriteRefused);
+    Failure failure;
+    EXPECT_EQ(commands().ReadMacroArea(buffer.data(), 200, &failure), DeviceResult::WriteRefused);
+    EXPECT_EQ(Describe(failure), "write refused at ReadMacroArea chunk 2");
     EXPECT_EQ(buffer[55], 55);
     EXPECT_TRUE(std::all_of(buffer.begin() + 56, buffer.end(), [](auto b) { return b == 0xAA; }));
+    // A transfer that succeeds leaves the record alone.
+    fake.SetResponder([](const Report& request) { return Response::Reply(MemoryReply(request)); });
+    EXPECT_EQ(commands().ReadMacroArea(buffer.data(), 56, &failure), DeviceResult::Ok);
+    EXPECT_EQ(failure.chunk, 2);
 }
 
 // --- refused before sending ------------------------------------------------------------------
 
 TEST_F(CommandsTest, KeymapBlockThreeIsOutOfRange) {
     std::array<std::uint8_t, 512> buffer{};
-    EXPECT_EQ(commands().ReadKeymapBlock(buffer, 3), kBlockOutOfRange);
-    EXPECT_EQ(commands().WriteKeymapBlock(buffer, 3), kBlockOutOfRange);
-    EXPECT_EQ(commands().ReadKeymapBlock(buffer, 0xFFFFFFFFu), kBlockOutOfRange);
+    Failure failure;
+    EXPECT_EQ(commands().WriteKeymapBlock(buffer, 7, &failure), DeviceResult::BlockOutOfRange);
+    EXPECT_EQ(Describe(failure), "block out of range at WriteKeymapBlock block 7");
+    EXPECT_EQ(commands().ReadKeymapBlock(buffer, 3), DeviceResult::BlockOutOfRange);
+    EXPECT_EQ(commands().WriteKeymapBlock(buffer, 3), DeviceResult::BlockOutOfRange);
+    EXPECT_EQ(commands().ReadKeymapBlock(buffer, 0xFFFFFFFFu), DeviceResult::BlockOutOfRange);
     EXPECT_TRUE(fake.writes().empty());
     EXPECT_EQ(fake.countQueries(), 0);
 }
@@ -238,26 +254,26 @@ TEST_F(CommandsTest, KeymapBlockThreeIsOutOfRange) {
 TEST_F(CommandsTest, ArgumentsThatDoNotFitAReportAreRefused) {
     std::vector<std::uint8_t> bytes(70000, 1);
     std::uint8_t* b = bytes.data();
-    EXPECT_EQ(commands().WriteSettings(b, 0, 0), kBadArgument);
-    EXPECT_EQ(commands().WriteSettings(b, 57, 0), kBadArgument);
-    EXPECT_EQ(commands().WriteSettings(nullptr, 3, 0), kBadArgument);
-    EXPECT_EQ(commands().WriteUserColours(b, 0, 0, 0), kBadArgument);
-    EXPECT_EQ(commands().WriteUserColours(b, 57, 0, 0), kBadArgument);
-    EXPECT_EQ(commands().WriteUserColours(b, 3, 12, 0), kBadArgument);
+    EXPECT_EQ(commands().WriteSettings(b, 0, 0), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().WriteSettings(b, 57, 0), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().WriteSettings(nullptr, 3, 0), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().WriteUserColours(b, 0, 0, 0), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().WriteUserColours(b, 57, 0, 0), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().WriteUserColours(b, 3, 12, 0), DeviceResult::BadArgument);
     std::array<std::uint8_t, kSettingsReplySize> window{};
-    EXPECT_EQ(commands().ReadUserColours(window, 36, 12, 0), kBadArgument);
-    EXPECT_EQ(commands().ReadUserColours(window, 36, 0, 1821), kBadArgument);  // 65556
-    EXPECT_EQ(commands().ReadMacroArea(b, 65537), kBadArgument);
-    EXPECT_EQ(commands().WriteMacroArea(b, 65537), kBadArgument);
-    EXPECT_EQ(commands().ReadMacroArea(nullptr, 16), kBadArgument);
+    EXPECT_EQ(commands().ReadUserColours(window, 36, 12, 0), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().ReadUserColours(window, 36, 0, 1821), DeviceResult::BadArgument);  // 65556
+    EXPECT_EQ(commands().ReadMacroArea(b, 65537), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().WriteMacroArea(b, 65537), DeviceResult::BadArgument);
+    EXPECT_EQ(commands().ReadMacroArea(nullptr, 16), DeviceResult::BadArgument);
     EXPECT_TRUE(fake.writes().empty());
 }
 
 TEST_F(CommandsTest, LimitsThemselvesAreAccepted) {
     std::array<std::uint8_t, 56> bytes{};
-    ASSERT_EQ(commands().WriteSettings(bytes.data(), 56, 0xFFFF), kOk);
-    ASSERT_EQ(commands().ReadUserColours(bytes, 0, 5, 1820), kOk);  // 65520 + 15
-    ASSERT_EQ(commands().ReadSettings(bytes, 255, 0), kOk);
+    ASSERT_EQ(commands().WriteSettings(bytes.data(), 56, 0xFFFF), DeviceResult::Ok);
+    ASSERT_EQ(commands().ReadUserColours(bytes, 0, 5, 1820), DeviceResult::Ok);  // 65520 + 15
+    ASSERT_EQ(commands().ReadSettings(bytes, 255, 0), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[0][4], 56);

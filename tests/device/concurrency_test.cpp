@@ -27,7 +27,7 @@ TEST(ReplySlot, TwoThreadsTransactAtOnce) {
     std::thread keymaps([&] {
         std::array<std::uint8_t, 512> block{};
         for (int round = 0; round < 10; ++round) {
-            if (link.commands().ReadKeymapBlock(block, 1) != kOk) {
+            if (link.commands().ReadKeymapBlock(block, 1) != DeviceResult::Ok) {
                 ++failures;
             }
             for (std::size_t j = 0; j < block.size(); ++j) {
@@ -41,7 +41,7 @@ TEST(ReplySlot, TwoThreadsTransactAtOnce) {
     std::thread infos([&] {
         for (int round = 0; round < 40; ++round) {
             DeviceInfoBlock info;
-            if (link.commands().ReadDeviceInfo(info) != kOk || info.bytes[20] != 20) {
+            if (link.commands().ReadDeviceInfo(info) != DeviceResult::Ok || info.bytes[20] != 20) {
                 ++failures;
             }
         }
@@ -65,7 +65,7 @@ TEST(ReplySlot, ReplyAfterGiveUpNeverTouchesTheReturnedBuffer) {
     std::array<std::uint8_t, 64> reply{};
     std::int32_t received = -1;
     EXPECT_EQ(link.transport().TransactReport(request.data(), 64, reply.data(), 64, &received),
-              kNoReply);
+              DeviceResult::NoReply);
     // The caller owns its buffer again: it reuses it while the late reply arrives.
     reply.fill(0x5A);
     fake.WaitIdle();
@@ -91,7 +91,7 @@ TEST(ReplySlot, HolderPastTheBackoffLosesTheSlot) {
     std::array<std::uint8_t, 64> infoReply;
     infoReply.fill(0x5A);
     std::int32_t infoReceived = -1;
-    int infoResult = 0;
+    DeviceResult infoResult = DeviceResult::NoDevice;
     std::thread holder([&] {
         infoResult = link.transport().TransactReport(infoRequest.data(), 64, infoReply.data(), 64,
                                                      &infoReceived);
@@ -100,10 +100,10 @@ TEST(ReplySlot, HolderPastTheBackoffLosesTheSlot) {
     while (fake.writes().empty()) {
         std::this_thread::sleep_for(1ms);
     }
-    EXPECT_EQ(link.commands().TestCommand(), kOk);
+    EXPECT_EQ(link.commands().TestCommand(), DeviceResult::Ok);
     holder.join();
 
-    EXPECT_EQ(infoResult, kNoReply);
+    EXPECT_EQ(infoResult, DeviceResult::NoReply);
     EXPECT_EQ(infoReceived, 0);
     // The TestCommand reply went to its own transaction, not into the holder's buffer.
     EXPECT_TRUE(std::all_of(infoReply.begin(), infoReply.end(), [](auto b) { return b == 0x5A; }));

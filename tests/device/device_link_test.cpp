@@ -151,7 +151,7 @@ TEST_F(DeviceLinkTest, ClearingTheListenerWaitsForACallUnderWay) {
 
 TEST_F(DeviceLinkTest, RepliesReachTheTransportThroughTheControlRequest) {
     DeviceInfoBlock info;
-    ASSERT_EQ(commands().ReadDeviceInfo(info), kOk);
+    ASSERT_EQ(commands().ReadDeviceInfo(info), DeviceResult::Ok);
     EXPECT_EQ(info.bytes[43], 43);
 }
 
@@ -175,7 +175,7 @@ TEST(DeviceLinkLifetime, TransactionsBeforeTheControlRequestGetNoReply) {
     FakeService fake;
     DeviceLink link(fake, FastTiming());
     DeviceInfoBlock info;
-    EXPECT_EQ(link.commands().ReadDeviceInfo(info), kNoReply);
+    EXPECT_EQ(link.commands().ReadDeviceInfo(info), DeviceResult::NoReply);
     EXPECT_EQ(fake.writes().size(), 3u);
 }
 

@@ -15,8 +15,8 @@ constexpr std::uint8_t kInfo = 3;
 
 class TransactionTest : public LinkTest {
 protected:
-    int Transact(const std::uint8_t* request, std::uint32_t length, Report& reply,
-                 std::int32_t& received, std::uint32_t capacity = kReportSize) {
+    DeviceResult Transact(const std::uint8_t* request, std::uint32_t length, Report& reply,
+                          std::int32_t& received, std::uint32_t capacity = kReportSize) {
         return link.transport().TransactReport(request, length, reply.data(), capacity, &received);
     }
 };
@@ -40,8 +40,8 @@ TEST_F(TransactionTest, ShortRequestIsPaddedAndLongOneCut) {
     Report reply{};
     std::int32_t received = -1;
 
-    ASSERT_EQ(Transact(request.data(), 10, reply, received), kOk);
-    ASSERT_EQ(Transact(request.data(), 80, reply, received), kOk);
+    ASSERT_EQ(Transact(request.data(), 10, reply, received), DeviceResult::Ok);
+    ASSERT_EQ(Transact(request.data(), 80, reply, received), DeviceResult::Ok);
     const auto frames = fake.frames();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_TRUE(std::equal(request.begin(), request.begin() + 10, frames[0].begin()));
@@ -59,14 +59,14 @@ TEST_F(TransactionTest, NoKeyboardSendsNothing) {
     fake.SetDeviceCount(0);
     Report reply{};
     std::int32_t received = -1;
-    EXPECT_EQ(Transact(kInfoRequest.data(), 64, reply, received), kNoDevice);
+    EXPECT_EQ(Transact(kInfoRequest.data(), 64, reply, received), DeviceResult::NoDevice);
     EXPECT_EQ(received, 0);
     EXPECT_TRUE(fake.writes().empty());
     EXPECT_EQ(fake.countQueries(), 1);
     EXPECT_EQ(fake.lastCountUnitId(), ComputeUnitId(kControlKey, 0, kTagNone));
 
     DeviceInfoBlock info;
-    EXPECT_EQ(commands().ReadDeviceInfo(info), kNoDevice);
+    EXPECT_EQ(commands().ReadDeviceInfo(info), DeviceResult::NoDevice);
     EXPECT_TRUE(fake.writes().empty());
 }
 
@@ -74,7 +74,7 @@ TEST_F(TransactionTest, ReplyLongerThanCapacityIsCut) {
     Report reply;
     reply.fill(0xAA);
     std::int32_t received = 0;
-    ASSERT_EQ(Transact(kInfoRequest.data(), 64, reply, received, 16), kOk);
+    ASSERT_EQ(Transact(kInfoRequest.data(), 64, reply, received, 16), DeviceResult::Ok);
     EXPECT_EQ(received, 16);
     EXPECT_EQ(reply[15], 7);  // data byte 7 of a read at address 0
     EXPECT_TRUE(std::all_of(reply.begin() + 16, reply.end(), [](auto b) { return b == 0xAA; }));
@@ -91,7 +91,7 @@ TEST_F(TransactionTest, ReplyWhileNobodyWaitsIsDropped) {
     Report reply;
     reply.fill(0x5A);
     std::int32_t received = -1;
-    EXPECT_EQ(Transact(kInfoRequest.data(), 64, reply, received), kNoReply);
+    EXPECT_EQ(Transact(kInfoRequest.data(), 64, reply, received), DeviceResult::NoReply);
     EXPECT_EQ(received, 0);
     EXPECT_TRUE(std::all_of(reply.begin(), reply.end(), [](auto b) { return b == 0x5A; }));
 }
@@ -100,9 +100,9 @@ TEST_F(TransactionTest, RefusedArgumentsSendNothing) {
     Report reply{};
     std::int32_t received = 0;
     EXPECT_EQ(link.transport().TransactReport(kInfoRequest.data(), 64, nullptr, 64, &received),
-              kBadArgument);
-    EXPECT_EQ(Transact(kInfoRequest.data(), 64, reply, received, 4), kBadArgument);
-    EXPECT_EQ(Transact(nullptr, 64, reply, received), kBadArgument);
+              DeviceResult::BadArgument);
+    EXPECT_EQ(Transact(kInfoRequest.data(), 64, reply, received, 4), DeviceResult::BadArgument);
+    EXPECT_EQ(Transact(nullptr, 64, reply, received), DeviceResult::BadArgument);
     EXPECT_TRUE(fake.writes().empty());
 }
 
@@ -111,9 +111,9 @@ TEST_F(TransactionTest, RefusedArgumentsSendNothing) {
 struct RetryCase {
     std::string name;
     std::vector<Response> script;
-    int transactResult;
+    DeviceResult transactResult;
     std::size_t sends;
-    int commandResult;  // ReadDeviceInfo with the same script
+    DeviceResult commandResult;  // ReadDeviceInfo with the same script
 };
 
 std::vector<Response> Repeat(const Response& r, int n) {
@@ -128,18 +128,39 @@ std::vector<RetryCase> RetryCases() {
     const Response silent = Response::NoReply();
     const Response shortReply = Response::Reply({4, 0, 0, kInfo, 0});
     return {
-        {"ThreeTimeoutsGiveNoReply", Repeat(silent, 3), kNoReply, 3, kNoReply},
-        {"ThreeWrongCommandsGiveNoReply", Repeat(wrong, 3), kNoReply, 3, kNoReply},
-        {"ThreeShortRepliesGiveNoReply", Repeat(shortReply, 3), kNoReply, 3, kNoReply},
-        {"FfThenGoodSucceedsOnSecondSend", {ff, ok}, kOk, 2, kOk},
-        {"TwoTimeoutsThenGood", {silent, silent, ok}, kOk, 3, kOk},
-        {"WrongThenGood", {wrong, ok}, kOk, 2, kOk},
-        {"StatusOtherThanFfFeIsSuccess", {Response::Reply(ReplyTo(kInfo, 0xFD))}, kOk, 1, kOk},
-        {"ThreeFeRepliesReachTheCommand", Repeat(fe, 3), kOk, 3, kStatusFE},
-        {"ThreeFfRepliesReachTheCommand", Repeat(ff, 3), kOk, 3, kStatusFF},
-        {"MixedFailingStatusesCountTogether", {ff, silent, fe}, kOk, 3, kStatusFE},
-        {"RefusedWriteFailsAtOnce", {Response::Refuse()}, kWriteRefused, 1, kWriteRefused},
-        {"RefusalAfterATimeout", {silent, Response::Refuse()}, kWriteRefused, 2, kWriteRefused},
+        {"ThreeTimeoutsGiveNoReply", Repeat(silent, 3), DeviceResult::NoReply, 3,
+         DeviceResult::NoReply},
+        {"ThreeWrongCommandsGiveNoReply", Repeat(wrong, 3), DeviceResult::NoReply, 3,
+         DeviceResult::NoReply},
+        {"ThreeShortRepliesGiveNoReply", Repeat(shortReply, 3), DeviceResult::NoReply, 3,
+         DeviceResult::NoReply},
+        {"FfThenGoodSucceedsOnSecondSend", {ff, ok}, DeviceResult::Ok, 2, DeviceResult::Ok},
+        {"TwoTimeoutsThenGood", {silent, silent, ok}, DeviceResult::Ok, 3, DeviceResult::Ok},
+        {"WrongThenGood", {wrong, ok}, DeviceResult::Ok, 2, DeviceResult::Ok},
+        {"StatusOtherThanFfFeIsSuccess",
+         {Response::Reply(ReplyTo(kInfo, 0xFD))},
+         DeviceResult::Ok,
+         1,
+         DeviceResult::Ok},
+        {"ThreeFeRepliesReachTheCommand", Repeat(fe, 3), DeviceResult::Ok, 3,
+         DeviceResult::StatusFE},
+        {"ThreeFfRepliesReachTheCommand", Repeat(ff, 3), DeviceResult::Ok, 3,
+         DeviceResult::StatusFF},
+        {"MixedFailingStatusesCountTogether",
+         {ff, silent, fe},
+         DeviceResult::Ok,
+         3,
+         DeviceResult::StatusFE},
+        {"RefusedWriteFailsAtOnce",
+         {Response::Refuse()},
+         DeviceResult::WriteRefused,
+         1,
+         DeviceResult::WriteRefused},
+        {"RefusalAfterATimeout",
+         {silent, Response::Refuse()},
+         DeviceResult::WriteRefused,
+         2,
+         DeviceResult::WriteRefused},
     };
 }
 
@@ -151,7 +172,7 @@ TEST_P(RetryRule, TransactionAndCommand) {
     Report reply{};
     std::int32_t received = -1;
     EXPECT_EQ(Transact(kInfoRequest.data(), 64, reply, received), c.transactResult);
-    EXPECT_EQ(received, c.transactResult == kOk ? 64 : 0);
+    EXPECT_EQ(received, c.transactResult == DeviceResult::Ok ? 64 : 0);
 
     const auto writes = fake.writes();
     ASSERT_EQ(writes.size(), c.sends);

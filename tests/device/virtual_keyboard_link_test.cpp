@@ -70,60 +70,60 @@ protected:
 
 TEST_F(VirtualKeyboardLink, DeviceInfoReadsAndWritesTheBlock) {
     DeviceInfoBlock info;
-    ASSERT_EQ(commands().ReadDeviceInfo(info), kOk);
+    ASSERT_EQ(commands().ReadDeviceInfo(info), DeviceResult::Ok);
     EXPECT_EQ(info.macroMemoryUnits(), 32);  // the keyboard's default 4 KiB
     EXPECT_EQ(std::vector<std::uint8_t>(info.bytes.begin(), info.bytes.end()),
               Slice(Area::DeviceInfo, 0, kDeviceInfoSize));
 
     info.setActiveProfile(2);
-    ASSERT_EQ(commands().WriteDeviceInfo(info), kOk);
+    ASSERT_EQ(commands().WriteDeviceInfo(info), DeviceResult::Ok);
     DeviceInfoBlock again;
-    ASSERT_EQ(commands().ReadDeviceInfo(again), kOk);
+    ASSERT_EQ(commands().ReadDeviceInfo(again), DeviceResult::Ok);
     EXPECT_EQ(again.activeProfile(), 2);
 }
 
 TEST_F(VirtualKeyboardLink, DownloadAndReadBackKeymapsAndMacros) {
     const auto macros = Pattern(4096, 7);
-    ASSERT_EQ(commands().BeginTransfer(), kOk);
-    ASSERT_EQ(commands().WriteMacroArea(macros.data(), 4096), kOk);
+    ASSERT_EQ(commands().BeginTransfer(), DeviceResult::Ok);
+    ASSERT_EQ(commands().WriteMacroArea(macros.data(), 4096), DeviceResult::Ok);
     std::vector<std::vector<std::uint8_t>> blocks;
     for (unsigned b = 0; b < kKeymapBlockCount; ++b) {
         blocks.push_back(Pattern(kKeymapBlockSize, 100 + b));
-        ASSERT_EQ(commands().WriteKeymapBlock(Block(blocks.back()), b), kOk);
+        ASSERT_EQ(commands().WriteKeymapBlock(Block(blocks.back()), b), DeviceResult::Ok);
     }
-    ASSERT_EQ(commands().EndTransfer(), kOk);
+    ASSERT_EQ(commands().EndTransfer(), DeviceResult::Ok);
 
     EXPECT_EQ(Slice(Area::MacroMemory, 0, 4096), macros);
     for (unsigned b = 0; b < kKeymapBlockCount; ++b) {
         EXPECT_EQ(Slice(Area::KeymapBlocks, b * kKeymapBlockSize, kKeymapBlockSize), blocks[b]);
         std::vector<std::uint8_t> read(kKeymapBlockSize);
-        ASSERT_EQ(commands().ReadKeymapBlock(Block(read), b), kOk);
+        ASSERT_EQ(commands().ReadKeymapBlock(Block(read), b), DeviceResult::Ok);
         EXPECT_EQ(read, blocks[b]);
     }
     std::vector<std::uint8_t> readMacros(4096);
-    ASSERT_EQ(commands().ReadMacroArea(readMacros.data(), 4096), kOk);
+    ASSERT_EQ(commands().ReadMacroArea(readMacros.data(), 4096), DeviceResult::Ok);
     EXPECT_EQ(readMacros, macros);
 }
 
 TEST_F(VirtualKeyboardLink, DefaultKeymapSettingsAndUserColours) {
     std::vector<std::uint8_t> keymap(kKeymapBlockSize);
-    ASSERT_EQ(commands().ReadDefaultKeymap(Block(keymap)), kOk);
+    ASSERT_EQ(commands().ReadDefaultKeymap(Block(keymap)), DeviceResult::Ok);
     EXPECT_EQ(keymap, Slice(Area::DefaultKeymap, 0, kKeymapBlockSize));
 
     const auto record = Pattern(35, 3);
-    ASSERT_EQ(commands().BeginTransfer(), kOk);
-    ASSERT_EQ(commands().WriteSettings(record.data(), 35, 42 * 1), kOk);
+    ASSERT_EQ(commands().BeginTransfer(), DeviceResult::Ok);
+    ASSERT_EQ(commands().WriteSettings(record.data(), 35, 42 * 1), DeviceResult::Ok);
     const std::uint8_t colour[] = {0x10, 0x20, 0x30};
-    ASSERT_EQ(commands().WriteUserColours(colour, 3, 4, 2), kOk);
-    ASSERT_EQ(commands().EndTransfer(), kOk);
+    ASSERT_EQ(commands().WriteUserColours(colour, 3, 4, 2), DeviceResult::Ok);
+    ASSERT_EQ(commands().EndTransfer(), DeviceResult::Ok);
     EXPECT_EQ(Slice(Area::Settings, 42, 35), record);
     EXPECT_EQ(Slice(Area::UserColours, 36 * 2 + 3 * 4, 3),
               (std::vector<std::uint8_t>{0x10, 0x20, 0x30}));
 
     std::array<std::uint8_t, 56> buffer{};
-    ASSERT_EQ(commands().ReadSettings(buffer, 56, 42), kOk);
+    ASSERT_EQ(commands().ReadSettings(buffer, 56, 42), DeviceResult::Ok);
     EXPECT_TRUE(std::equal(record.begin(), record.end(), buffer.begin()));
-    ASSERT_EQ(commands().ReadUserColours(buffer, 36, 0, 2), kOk);
+    ASSERT_EQ(commands().ReadUserColours(buffer, 36, 0, 2), DeviceResult::Ok);
     EXPECT_EQ(buffer[12], 0x10);
     EXPECT_EQ(buffer[14], 0x30);
 }
@@ -131,7 +131,7 @@ TEST_F(VirtualKeyboardLink, DefaultKeymapSettingsAndUserColours) {
 TEST_F(VirtualKeyboardLink, TraceShowsTheExactReport) {
     keyboard.ClearTrace();
     DeviceInfoBlock info;
-    ASSERT_EQ(commands().ReadDeviceInfo(info), kOk);
+    ASSERT_EQ(commands().ReadDeviceInfo(info), DeviceResult::Ok);
     keyboard.WaitIdle();
     const auto trace = keyboard.Trace();
     ASSERT_GE(trace.size(), 2u);
@@ -150,19 +150,23 @@ TEST_F(VirtualKeyboardLink, TraceShowsTheExactReport) {
 struct FaultCase {
     const char* name;
     void (*inject)(VirtualKeyboard&);
-    int result;          // of ReadDeviceInfo
-    std::size_t writes;  // reports that reached the keyboard
+    DeviceResult result;  // of ReadDeviceInfo
+    std::size_t writes;   // reports that reached the keyboard
 };
 
 const FaultCase kFaults[] = {
-    {"NoReplyThreeTimes", [](VirtualKeyboard& k) { k.InjectNoReply(3); }, kNoReply, 3},
-    {"WrongCommandThreeTimes", [](VirtualKeyboard& k) { k.InjectWrongCommand(3); }, kNoReply, 3},
-    {"FfOnceThenGood", [](VirtualKeyboard& k) { k.InjectStatus(0xFF, 1); }, kOk, 2},
-    {"FeThreeTimes", [](VirtualKeyboard& k) { k.InjectStatus(0xFE, 3); }, kStatusFE, 3},
-    {"FfThreeTimes", [](VirtualKeyboard& k) { k.InjectStatus(0xFF, 3); }, kStatusFF, 3},
-    {"NoReplyTwiceThenGood", [](VirtualKeyboard& k) { k.InjectNoReply(2); }, kOk, 3},
-    {"WriteRefused", [](VirtualKeyboard& k) { k.InjectWriteRefusal(1); }, kWriteRefused, 0},
-    {"Unplugged", [](VirtualKeyboard& k) { k.Unplug(); }, kNoDevice, 0},
+    {"NoReplyThreeTimes", [](VirtualKeyboard& k) { k.InjectNoReply(3); }, DeviceResult::NoReply, 3},
+    {"WrongCommandThreeTimes", [](VirtualKeyboard& k) { k.InjectWrongCommand(3); },
+     DeviceResult::NoReply, 3},
+    {"FfOnceThenGood", [](VirtualKeyboard& k) { k.InjectStatus(0xFF, 1); }, DeviceResult::Ok, 2},
+    {"FeThreeTimes", [](VirtualKeyboard& k) { k.InjectStatus(0xFE, 3); }, DeviceResult::StatusFE,
+     3},
+    {"FfThreeTimes", [](VirtualKeyboard& k) { k.InjectStatus(0xFF, 3); }, DeviceResult::StatusFF,
+     3},
+    {"NoReplyTwiceThenGood", [](VirtualKeyboard& k) { k.InjectNoReply(2); }, DeviceResult::Ok, 3},
+    {"WriteRefused", [](VirtualKeyboard& k) { k.InjectWriteRefusal(1); },
+     DeviceResult::WriteRefused, 0},
+    {"Unplugged", [](VirtualKeyboard& k) { k.Unplug(); }, DeviceResult::NoDevice, 0},
 };
 
 class VirtualKeyboardFaults : public VirtualKeyboardLink,
@@ -175,7 +179,7 @@ TEST_P(VirtualKeyboardFaults, ReadDeviceInfo) {
     DeviceInfoBlock info;
     EXPECT_EQ(commands().ReadDeviceInfo(info), c.result);
     EXPECT_EQ(keyboard.ReportsReceived() - before, c.writes);
-    if (c.result == kOk) {
+    if (c.result == DeviceResult::Ok) {
         EXPECT_EQ(info.macroMemoryUnits(), 32);
     }
 }
@@ -187,7 +191,7 @@ TEST_F(VirtualKeyboardLink, ChunksBeforeAnUnplugStayWritten) {
     const auto before = Slice(Area::KeymapBlocks, 512, kKeymapBlockSize);
     const auto block = Pattern(kKeymapBlockSize, 55);
     keyboard.UnplugBeforeReport(4);
-    EXPECT_EQ(commands().WriteKeymapBlock(Block(block), 1), kWriteRefused);
+    EXPECT_EQ(commands().WriteKeymapBlock(Block(block), 1), DeviceResult::WriteRefused);
     const auto after = Slice(Area::KeymapBlocks, 512, kKeymapBlockSize);
     ASSERT_EQ(after.size(), kKeymapBlockSize);
     EXPECT_TRUE(std::equal(block.begin(), block.begin() + 168, after.begin()));
@@ -195,16 +199,16 @@ TEST_F(VirtualKeyboardLink, ChunksBeforeAnUnplugStayWritten) {
     keyboard.WaitIdle();
     EXPECT_EQ(listener.counts, std::vector<std::uint32_t>{0});
     // With the keyboard gone nothing more is sent.
-    EXPECT_EQ(commands().WriteKeymapBlock(Block(block), 1), kNoDevice);
+    EXPECT_EQ(commands().WriteKeymapBlock(Block(block), 1), DeviceResult::NoDevice);
 }
 
 TEST_F(VirtualKeyboardLink, SlowRepliesAfterGiveUpAreDropped) {
     keyboard.SetReplyDelay(std::chrono::milliseconds(200));  // the wait is 50 ms
     DeviceInfoBlock info;
-    EXPECT_EQ(commands().ReadDeviceInfo(info), kNoReply);
+    EXPECT_EQ(commands().ReadDeviceInfo(info), DeviceResult::NoReply);
     keyboard.WaitIdle();  // the late replies arrive while nobody waits
     keyboard.SetReplyDelay({});
-    EXPECT_EQ(commands().ReadDeviceInfo(info), kOk);
+    EXPECT_EQ(commands().ReadDeviceInfo(info), DeviceResult::Ok);
 }
 
 // --- a keyboard that cannot keep its memory ------------------------------------------------
@@ -227,14 +231,14 @@ TEST(VirtualKeyboardStateLink, CommitsThatCannotBeSavedFailTheirCommands) {
         DeviceCommands& commands = link.commands();
 
         DeviceInfoBlock info;
-        ASSERT_EQ(commands.ReadDeviceInfo(info), kOk);
+        ASSERT_EQ(commands.ReadDeviceInfo(info), DeviceResult::Ok);
         info.setActiveProfile(1);
-        EXPECT_EQ(commands.WriteDeviceInfo(info), kStatusFE);
-        ASSERT_EQ(commands.BeginTransfer(), kOk);
+        EXPECT_EQ(commands.WriteDeviceInfo(info), DeviceResult::StatusFE);
+        ASSERT_EQ(commands.BeginTransfer(), DeviceResult::Ok);
         const auto block = Pattern(kKeymapBlockSize, 3);
-        ASSERT_EQ(commands.WriteKeymapBlock(Block(block), 0), kOk);
-        EXPECT_EQ(commands.EndTransfer(), kStatusFE);
-        EXPECT_EQ(commands.ReadDeviceInfo(info), kOk) << "the keyboard still answers";
+        ASSERT_EQ(commands.WriteKeymapBlock(Block(block), 0), DeviceResult::Ok);
+        EXPECT_EQ(commands.EndTransfer(), DeviceResult::StatusFE);
+        EXPECT_EQ(commands.ReadDeviceInfo(info), DeviceResult::Ok) << "the keyboard still answers";
     }
     ASSERT_EQ(reasons.size(), 1u) << "one reason, however often it was met";
     EXPECT_NE(reasons[0].find(options.stateFile.string()), std::string::npos) << reasons[0];

@@ -91,7 +91,7 @@ protected:
     // Reads the state and clears the trace and the view, so that a test sees only its own
     // operation.
     void ReadAndClear(bool withZoneColours = true) {
-        ASSERT_EQ(model.ReadLightingState(withZoneColours), kLightingRead);
+        ASSERT_EQ(model.ReadLightingState(withZoneColours), LightingRead::Read);
         ClearTrace();
     }
 

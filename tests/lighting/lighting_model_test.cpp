@@ -53,8 +53,8 @@ TEST_P(ReadSequenceTest, ReadsColoursOnlyOnFullRefreshOfAKeyboardWithMode8) {
     } else {
         SetKeyboardModes({1, 2, 3, 12});
     }
-    ASSERT_EQ(model.ReadLightingState(c.withZoneColours), kLightingRead);
-    EXPECT_EQ(model.lastReadResult(), device::kOk);
+    ASSERT_EQ(model.ReadLightingState(c.withZoneColours), LightingRead::Read);
+    EXPECT_EQ(model.lastReadResult(), device::DeviceResult::Ok);
 
     const bool coloursRead = c.offersMode8 && c.withZoneColours;
     std::vector<Request> expected;
@@ -105,7 +105,7 @@ TEST_F(LightingTest, ReadBuildsTheModeListSkippingEmptySlotsAndDecodesTheShownPr
     SetKeyboardRecord(1, rec);
     ASSERT_EQ(model.SetCurrentProfile(1), 1);
 
-    ASSERT_EQ(model.ReadLightingState(false), kLightingRead);
+    ASSERT_EQ(model.ReadLightingState(false), LightingRead::Read);
     const LightingState& s = model.state();
     EXPECT_EQ(s.modeEntries, (std::vector<ModeEntry>{{0, 1}, {1, 8}, {2, 12}}));
     EXPECT_EQ(s.modeList[1], 1);
@@ -124,14 +124,14 @@ TEST_F(LightingTest, ReadBuildsTheModeListSkippingEmptySlotsAndDecodesTheShownPr
 }
 
 TEST_F(LightingTest, ReadTakesThePanelSwitchFromTheSettingsFile) {
-    ASSERT_EQ(model.ReadLightingState(false), kLightingRead);
+    ASSERT_EQ(model.ReadLightingState(false), LightingRead::Read);
     EXPECT_FALSE(model.state().panelOn);  // no file: off
 
     model.SetPanelOn(true);
     ASSERT_EQ(model.StorePanelOn(), 1);
     EXPECT_EQ(files.GetString(settingsFile, "KEYCOLOR", "DengCheck", ""), "1");
     model.SetPanelOn(false);
-    ASSERT_EQ(model.ReadLightingState(false), kLightingRead);
+    ASSERT_EQ(model.ReadLightingState(false), LightingRead::Read);
     EXPECT_TRUE(model.state().panelOn);
 }
 
@@ -146,8 +146,8 @@ TEST_F(LightingTest, UnreadableDeviceInfoEmptiesOnlyTheModeList) {
     ASSERT_EQ(files.WriteString(settingsFile, "KEYCOLOR", "DengCheck", "0"), 1);
     service.refused = {Byte(C::ReadDeviceInfo)};
 
-    EXPECT_EQ(model.ReadLightingState(true), kDeviceInfoUnreadable);
-    EXPECT_EQ(model.lastReadResult(), device::kWriteRefused);
+    EXPECT_EQ(model.ReadLightingState(true), LightingRead::DeviceInfoUnreadable);
+    EXPECT_EQ(model.lastReadResult(), device::DeviceResult::WriteRefused);
     const LightingState& s = model.state();
     EXPECT_TRUE(std::all_of(s.modeList.begin(), s.modeList.end(), [](auto b) { return b == 0; }));
     EXPECT_TRUE(s.modeEntries.empty());
@@ -175,8 +175,8 @@ TEST_P(FailedReadTest, KeepsWhatThePreviousReadGave) {
     vk.SetMemory(vkbd::Area::UserColours, 0, newColours);
     service.refused = {Byte(GetParam().refused)};
 
-    ASSERT_EQ(model.ReadLightingState(true), kLightingRead);
-    EXPECT_EQ(model.lastReadResult(), device::kWriteRefused);
+    ASSERT_EQ(model.ReadLightingState(true), LightingRead::Read);
+    EXPECT_EQ(model.lastReadResult(), device::DeviceResult::WriteRefused);
     const LightingState& s = model.state();
     for (std::size_t p = 0; p < 3; ++p) {
         if (GetParam().refused == C::ReadSettings) {
@@ -207,7 +207,7 @@ TEST_P(SelectModeTest, WritesTheModeAndForSomeModesTheMulticolourByteInOneTransf
     ASSERT_EQ(model.SetCurrentProfile(2), 1);
     ASSERT_TRUE(model.state().multicolour);  // the factory record has multicolour on
 
-    ASSERT_EQ(model.SelectMode(code), device::kOk);
+    ASSERT_EQ(model.SelectMode(code), device::DeviceResult::Ok);
 
     constexpr std::array kTwoFieldModes = {1, 3, 5, 7, 9, 13, 14, 15};
     const bool twoFields =
@@ -245,7 +245,7 @@ TEST_F(LightingTest, ChoosingMode8TintsEachZoneWithItsSecondSlot) {
     vk.SetMemory(vkbd::Area::UserColours, UserColourAddress(1, 0), colours);
     ReadAndClear();
 
-    ASSERT_EQ(model.SelectMode(8), device::kOk);
+    ASSERT_EQ(model.SelectMode(8), device::DeviceResult::Ok);
     ASSERT_EQ(view.calls.size(), 7u);
     for (int zone = 1; zone <= 6; ++zone) {
         const ViewCall& call = view.calls[static_cast<std::size_t>(zone)];
@@ -274,10 +274,11 @@ TEST_F(LightingTest, SpeedSliderWritesTheInvertedValueAndNothingWhenUnchanged) {
     ReadAndClear();  // factory record: speed 1
     ASSERT_EQ(model.state().speed, 1);
 
-    EXPECT_EQ(model.SetSpeedFromSlider(3), device::kOk);  // 4 - 3 = 1: already the speed
+    EXPECT_EQ(model.SetSpeedFromSlider(3),
+              device::DeviceResult::Ok);  // 4 - 3 = 1: already the speed
     EXPECT_TRUE(Requests().empty());
 
-    EXPECT_EQ(model.SetSpeedFromSlider(0), device::kOk);
+    EXPECT_EQ(model.SetSpeedFromSlider(0), device::DeviceResult::Ok);
     ExpectSingleWrite(Requests(), 2, {4});
     EXPECT_EQ(model.state().speed, 4);
     EXPECT_EQ(KeyboardRecord(0)[record::kSpeed], 4);
@@ -285,26 +286,26 @@ TEST_F(LightingTest, SpeedSliderWritesTheInvertedValueAndNothingWhenUnchanged) {
 
 TEST_F(LightingTest, BrightnessSliderWritesThePositionAndNothingWhenUnchanged) {
     ReadAndClear();  // factory record: brightness 4
-    EXPECT_EQ(model.SetBrightness(4), device::kOk);
+    EXPECT_EQ(model.SetBrightness(4), device::DeviceResult::Ok);
     EXPECT_TRUE(Requests().empty());
 
     ASSERT_EQ(model.SetCurrentProfile(1), 1);
-    EXPECT_EQ(model.SetBrightness(2), device::kOk);
+    EXPECT_EQ(model.SetBrightness(2), device::DeviceResult::Ok);
     ExpectSingleWrite(Requests(), 42 + 1, {2});
     ClearTrace();
     // A position past the slider's end stands at its end.
-    EXPECT_EQ(model.SetBrightness(9), device::kOk);
+    EXPECT_EQ(model.SetBrightness(9), device::DeviceResult::Ok);
     ExpectSingleWrite(Requests(), 42 + 1, {4});
 }
 
 TEST_F(LightingTest, ReportRateAboveThreeIsWrittenAsThree) {
     ReadAndClear();
-    EXPECT_EQ(model.SetReportRate(7), device::kOk);
+    EXPECT_EQ(model.SetReportRate(7), device::DeviceResult::Ok);
     ExpectSingleWrite(Requests(), 15, {3});
     EXPECT_EQ(model.state().reportRate, 3);
 
     ClearTrace();
-    EXPECT_EQ(model.SetReportRate(-2), device::kOk);
+    EXPECT_EQ(model.SetReportRate(-2), device::DeviceResult::Ok);
     ExpectSingleWrite(Requests(), 15, {0});
 
     // A keyboard holding 7 reads as 3.
@@ -315,7 +316,7 @@ TEST_F(LightingTest, ReportRateAboveThreeIsWrittenAsThree) {
 
 struct FieldCase {
     const char* name;
-    int (*operation)(LightingModel&);
+    device::DeviceResult (*operation)(LightingModel&);
     std::uint16_t offset;
     std::uint8_t written;
 };
@@ -325,7 +326,7 @@ class FieldWriteTest : public LightingTest, public ::testing::WithParamInterface
 TEST_P(FieldWriteTest, WritesOneByteInOneTransferAndLeavesTheTintsAlone) {
     ReadAndClear();
     ASSERT_EQ(model.SetCurrentProfile(1), 1);
-    EXPECT_EQ(GetParam().operation(model), device::kOk);
+    EXPECT_EQ(GetParam().operation(model), device::DeviceResult::Ok);
     ExpectSingleWrite(Requests(), static_cast<std::uint16_t>(42 + GetParam().offset),
                       {GetParam().written});
     EXPECT_EQ(KeyboardRecord(1)[GetParam().offset], GetParam().written);
@@ -348,7 +349,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(LightingTest, ColourTurnsMulticolourOffAndTintsEveryKey) {
     ReadAndClear();
     const Rgb teal{0, 128, 128};
-    EXPECT_EQ(model.SetColour(teal), device::kOk);
+    EXPECT_EQ(model.SetColour(teal), device::DeviceResult::Ok);
 
     const std::vector<Request> got = Requests();
     ASSERT_EQ(got.size(), 4u);
@@ -369,19 +370,19 @@ TEST_F(LightingTest, ColourTurnsMulticolourOffAndTintsEveryKey) {
 TEST_F(LightingTest, BytesOutsideTheRecordAreRefusedUnsent) {
     ReadAndClear();
     const std::array<std::uint8_t, 3> bytes{1, 2, 3};
-    EXPECT_EQ(model.WriteLightingBytes(40, bytes), device::kBadArgument);
-    EXPECT_EQ(model.WriteLightingBytes(0, {}), device::kBadArgument);
-    EXPECT_EQ(model.WriteLightingBytes(39, bytes), device::kOk);  // ends at byte 41
+    EXPECT_EQ(model.WriteLightingBytes(40, bytes), device::DeviceResult::BadArgument);
+    EXPECT_EQ(model.WriteLightingBytes(0, {}), device::DeviceResult::BadArgument);
+    EXPECT_EQ(model.WriteLightingBytes(39, bytes), device::DeviceResult::Ok);  // ends at byte 41
     EXPECT_EQ(Requests().size(), 3u);
-    EXPECT_EQ(model.SelectMode(0), device::kBadArgument);
-    EXPECT_EQ(model.SelectMode(256), device::kBadArgument);
+    EXPECT_EQ(model.SelectMode(0), device::DeviceResult::BadArgument);
+    EXPECT_EQ(model.SelectMode(256), device::DeviceResult::BadArgument);
     EXPECT_EQ(Requests().size(), 3u);
 }
 
 TEST_F(LightingTest, AFailedWriteKeepsTheNewValueAndStillEndsTheTransfer) {
     ReadAndClear();
     service.refused = {Byte(C::WriteSettings)};
-    EXPECT_EQ(model.SetBrightness(1), device::kWriteRefused);
+    EXPECT_EQ(model.SetBrightness(1), device::DeviceResult::WriteRefused);
     EXPECT_EQ(model.state().brightness, 1);
     EXPECT_EQ(Commands(), (std::vector<C>{C::BeginTransfer, C::EndTransfer}));
 }
@@ -403,7 +404,7 @@ protected:
         ReadAndClear();
         ASSERT_EQ(model.SetCurrentProfile(2), 1);
         model.SetPanelOn(true);
-        ASSERT_EQ(model.SelectMode(8), device::kOk);
+        ASSERT_EQ(model.SelectMode(8), device::DeviceResult::Ok);
         model.SetPaintColour(paint);
         ClearTrace();
     }
@@ -412,7 +413,7 @@ protected:
 
 TEST_F(PaintTest, Zone4OnProfile2WritesSlotsAt90And93) {
     const Bytes before = vk.Memory(vkbd::Area::UserColours);
-    EXPECT_EQ(model.PaintZone(KeyButtonId::Key(0x018)), device::kOk);  // O
+    EXPECT_TRUE(model.PaintZone(KeyButtonId::Key(0x018)).painted());  // O
 
     const std::vector<Request> got = Requests();
     ASSERT_EQ(got.size(), 4u);
@@ -446,9 +447,21 @@ TEST_F(PaintTest, Zone4OnProfile2WritesSlotsAt90And93) {
 }
 
 TEST_F(PaintTest, FnPaintsZone4) {
-    EXPECT_EQ(model.PaintZone(KeyButtonId::Fn()), device::kOk);
+    EXPECT_TRUE(model.PaintZone(KeyButtonId::Fn()).painted());
     ASSERT_EQ(view.calls.size(), 1u);
     EXPECT_EQ(view.calls[0].zone, 4);
+}
+
+// A refused write is the keyboard's result, apart from the refusals of painting itself; the
+// zone is painted in memory all the same and the transfer still ends.
+TEST_F(PaintTest, AFailedWriteIsReportedAsTheKeyboardsResult) {
+    vk.InjectStatus(0xFF, 3);  // every send of BeginTransfer
+    const PaintResult result = model.PaintZone(KeyButtonId::Key(0x018));
+    EXPECT_FALSE(result.refused.has_value());
+    EXPECT_EQ(result.device, device::DeviceResult::StatusFF);
+    EXPECT_FALSE(result.painted());
+    EXPECT_EQ(model.state().zoneColours[2].Slot(6), paint);
+    EXPECT_TRUE(Requests().back().Is(C::EndTransfer));
 }
 
 TEST_F(PaintTest, ButtonsInNoZoneChangeNothing) {
@@ -456,7 +469,7 @@ TEST_F(PaintTest, ButtonsInNoZoneChangeNothing) {
     const Bytes keyboardBefore = vk.Memory(vkbd::Area::UserColours);
     for (KeyButtonId button : {KeyButtonId::Key(0x15C), KeyButtonId::GKey(7), KeyButtonId::GKey(8),
                                KeyButtonId::GKey(9)}) {
-        EXPECT_EQ(model.PaintZone(button), kButtonInNoZone);
+        EXPECT_EQ(model.PaintZone(button).refused, PaintRefusal::ButtonInNoZone);
     }
     EXPECT_TRUE(Requests().empty());
     EXPECT_TRUE(view.calls.empty());
@@ -466,11 +479,11 @@ TEST_F(PaintTest, ButtonsInNoZoneChangeNothing) {
 
 TEST_F(PaintTest, NothingIsPaintedOutsideMode8OrWithThePanelOff) {
     model.SetPanelOn(false);
-    EXPECT_EQ(model.PaintZone(KeyButtonId::Key(0x01E)), kNotPainting);
+    EXPECT_EQ(model.PaintZone(KeyButtonId::Key(0x01E)).refused, PaintRefusal::NotPainting);
     model.SetPanelOn(true);
-    ASSERT_EQ(model.SelectMode(4), device::kOk);
+    ASSERT_EQ(model.SelectMode(4), device::DeviceResult::Ok);
     ClearTrace();
-    EXPECT_EQ(model.PaintZone(KeyButtonId::Key(0x01E)), kNotPainting);
+    EXPECT_EQ(model.PaintZone(KeyButtonId::Key(0x01E)).refused, PaintRefusal::NotPainting);
     EXPECT_TRUE(Requests().empty());
     EXPECT_TRUE(view.calls.empty());
 }
@@ -484,7 +497,7 @@ TEST_F(LightingTest, RestoreSelectsMode1ThenWritesTheDefaultBlock) {
     ReadAndClear();
     model.SetPaintColour(Rgb{1, 2, 3});
 
-    EXPECT_EQ(model.RestoreLightingDefaults(), device::kOk);
+    EXPECT_EQ(model.RestoreLightingDefaults(), device::DeviceResult::Ok);
 
     const std::vector<Request> got = Requests();
     ASSERT_EQ(got.size(), 7u);
@@ -518,13 +531,13 @@ TEST_F(LightingTest, RestoreSelectsMode1ThenWritesTheDefaultBlock) {
 TEST_F(LightingTest, AfterRestoreTheSlidersCompareAgainstWhatTheKeyboardHolds) {
     SetKeyboardRecord(0, SampleRecord());  // brightness 2, speed 3
     ReadAndClear();
-    ASSERT_EQ(model.RestoreLightingDefaults(), device::kOk);
+    ASSERT_EQ(model.RestoreLightingDefaults(), device::DeviceResult::Ok);
     ClearTrace();
 
     // The keyboard now holds brightness 4 and speed 1: asking for the old values again must
     // reach it.
-    EXPECT_EQ(model.SetBrightness(2), device::kOk);
-    EXPECT_EQ(model.SetSpeedFromSlider(1), device::kOk);  // speed 3
+    EXPECT_EQ(model.SetBrightness(2), device::DeviceResult::Ok);
+    EXPECT_EQ(model.SetSpeedFromSlider(1), device::DeviceResult::Ok);  // speed 3
     EXPECT_EQ(KeyboardRecord(0)[record::kBrightness], 2);
     EXPECT_EQ(KeyboardRecord(0)[record::kSpeed], 3);
 }
@@ -533,7 +546,7 @@ TEST_F(LightingTest, RestoreKeepsThePaintColourOfAKeyboardWithoutMode8) {
     SetKeyboardModes({1, 2, 3});
     ReadAndClear();
     model.SetPaintColour(Rgb{1, 2, 3});
-    ASSERT_EQ(model.RestoreLightingDefaults(), device::kOk);
+    ASSERT_EQ(model.RestoreLightingDefaults(), device::DeviceResult::Ok);
     EXPECT_EQ(model.state().paintColour, (Rgb{1, 2, 3}));
 }
 

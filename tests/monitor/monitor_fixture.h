@@ -66,7 +66,7 @@ public:
     int ReadActiveProfile() override {
         device::DeviceInfoBlock info;
         int active = -1;
-        if (commands_.ReadDeviceInfo(info) == device::kOk) {
+        if (commands_.ReadDeviceInfo(info) == device::DeviceResult::Ok) {
             active = info.activeProfile();
             state_.activeProfile.store(active);
         }
@@ -83,9 +83,9 @@ private:
 class RecordingLighting final : public LightingRefresh {
 public:
     explicit RecordingLighting(CallLog& log) : log_(log) {}
-    int ReadLightingState(bool withZoneColours) override {
+    lighting::LightingRead ReadLightingState(bool withZoneColours) override {
         log_.Add(std::string("lighting zones=") + (withZoneColours ? "1" : "0"));
-        return 0;
+        return lighting::LightingRead::Read;
     }
     void RefreshLightingPanel() override { log_.Add("panel"); }
 

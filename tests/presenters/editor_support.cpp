@@ -36,7 +36,7 @@ KeyboardRig::KeyboardRig()
 void KeyboardRig::SetUp() {
     ASSERT_EQ(link.IssueReadRequests(), 1);
     keys::KeymapImage defaults{};
-    ASSERT_EQ(link.commands().ReadDefaultKeymap(defaults), 1);
+    ASSERT_EQ(link.commands().ReadDefaultKeymap(defaults), qf::device::DeviceResult::Ok);
     defaultKeymap.Set(defaults);
     SetKeyboardProfile(0);
 }

@@ -72,10 +72,10 @@ std::filesystem::path MainWindowTest::CachePath() const {
 
 void MainWindowTest::ArriveAndRefresh() {
     keys::KeymapImage defaults{};
-    ASSERT_EQ(commands().ReadDefaultKeymap(defaults), 1);
+    ASSERT_EQ(commands().ReadDefaultKeymap(defaults), qf::device::DeviceResult::Ok);
     defaultKeymap.Set(defaults);
     device::DeviceInfoBlock info;
-    ASSERT_EQ(commands().ReadDeviceInfo(info), 1);
+    ASSERT_EQ(commands().ReadDeviceInfo(info), qf::device::DeviceResult::Ok);
     state.macroMemorySize.store(info.macroMemoryBytes());
     state.lastDeviceCount.store(1);
     ASSERT_EQ(presenter.OnMessage(app::kMsgProf, app::kTagProf), 1);

@@ -44,11 +44,13 @@ TEST(ApplyFailureTest, SaysWhichHalfFailed) {
     profiles::ApplyReport report;
     report.attempted = true;
     report.download = 0;
-    report.downloadReport.firstFailure = -102;
+    report.downloadReport.failure = device::Failure::Of(device::DeviceResult::StatusFF,
+                                                        device::Command::WriteKeymapBlock, 1, 3);
     std::string text = DescribeApplyFailure(report, cache, true);
     EXPECT_TRUE(Contains(text, "not written to the keyboard")) << text;
     EXPECT_TRUE(Contains(text, "status 0xFF")) << text;
     EXPECT_TRUE(Contains(text, "-102")) << text;
+    EXPECT_TRUE(Contains(text, "at WriteKeymapBlock block 1 chunk 3")) << text;
     EXPECT_FALSE(Contains(text, "cache")) << text;
     EXPECT_TRUE(Contains(text, "Apply stays enabled")) << text;
 
@@ -69,14 +71,25 @@ TEST(ApplyFailureTest, SaysWhichHalfFailed) {
     profiles::DownloadReport tooLong;
     tooLong.tooLong = true;
     tooLong.capacity = 4096;
-    EXPECT_TRUE(Contains(DescribeDownloadProblem(0, tooLong), "nothing was written"));
-    EXPECT_TRUE(Contains(DescribeDownloadProblem(0, {}), "nothing was sent"));
+    EXPECT_TRUE(Contains(DescribeDownloadProblem(tooLong), "nothing was written"));
+    profiles::DownloadReport refused;
+    refused.failure.reason = "the keyboard reports active profile 7";
+    EXPECT_TRUE(Contains(DescribeDownloadProblem(refused),
+                         "nothing was sent: the keyboard reports active profile 7"));
+    // A device info that cannot be read stops the download before anything is written.
+    profiles::DownloadReport unread;
+    unread.failure =
+        device::Failure::Of(device::DeviceResult::NoReply, device::Command::ReadDeviceInfo);
+    const std::string text2 = DescribeDownloadProblem(unread);
+    EXPECT_TRUE(Contains(text2, "nothing was sent")) << text2;
+    EXPECT_TRUE(Contains(text2, "no reply")) << text2;
 }
 
 TEST(ApplyFailureTest, ImportAndExport) {
     profiles::DownloadReport report;
-    report.firstFailure = 0;
-    const std::string import = DescribeImportDownloadFailure(0, report);
+    report.failure =
+        device::Failure::Of(device::DeviceResult::NoDevice, device::Command::BeginTransfer);
+    const std::string import = DescribeImportDownloadFailure(report);
     EXPECT_TRUE(Contains(import, "no keyboard")) << import;
     EXPECT_TRUE(Contains(import, "all three profiles")) << import;
 

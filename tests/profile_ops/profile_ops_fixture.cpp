@@ -43,10 +43,10 @@ void ProfileOpsTest::TearDown() {
 
 void ProfileOpsTest::NoteKeyboardArrival() {
     keys::KeymapImage defaults{};
-    ASSERT_EQ(commands().ReadDefaultKeymap(defaults), 1);
+    ASSERT_EQ(commands().ReadDefaultKeymap(defaults), qf::device::DeviceResult::Ok);
     defaultKeymap.Set(defaults);
     device::DeviceInfoBlock info;
-    ASSERT_EQ(commands().ReadDeviceInfo(info), 1);
+    ASSERT_EQ(commands().ReadDeviceInfo(info), qf::device::DeviceResult::Ok);
     state.macroMemorySize.store(info.macroMemoryBytes());
 }
 

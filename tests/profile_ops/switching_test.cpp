@@ -27,20 +27,20 @@ TEST_F(SwitchingTest, ReadAndWriteActiveProfileKeepAppState) {
     SetKeyboardProfile(2);
     EXPECT_EQ(active.ReadActiveProfile(), 2);
     EXPECT_EQ(state.activeProfile.load(), 2);
-    EXPECT_EQ(active.WriteActiveProfile(1), 1);
+    EXPECT_EQ(active.WriteActiveProfile(1), qf::device::DeviceResult::Ok);
     EXPECT_EQ(KeyboardProfile(), 1);
     EXPECT_EQ(state.activeProfile.load(), 1);
     // The rest of the device info goes back as it was read.
     const auto info = keyboard.Memory(vkbd::Area::DeviceInfo);
     EXPECT_EQ(info[11], 32);
 
-    EXPECT_EQ(active.WriteActiveProfile(-1), 1);
+    EXPECT_EQ(active.WriteActiveProfile(-1), qf::device::DeviceResult::Ok);
     EXPECT_EQ(InfoWrites(), 1u);
 
     keyboard.Unplug();
     EXPECT_EQ(active.ReadActiveProfile(), -1);
     EXPECT_EQ(state.activeProfile.load(), 1);  // the last value read stays
-    EXPECT_NE(active.WriteActiveProfile(2), 1);
+    EXPECT_NE(active.WriteActiveProfile(2), qf::device::DeviceResult::Ok);
     EXPECT_EQ(state.activeProfile.load(), 1);  // a failed read changes nothing
 }
 

@@ -254,7 +254,7 @@ TEST_F(TransfersTest, ImportWritesMacroMemoryThenThreeKeymaps) {
 
     const ImportResult result = transfers.ImportProfileFile(path);
     EXPECT_EQ(result.result, 1);
-    EXPECT_EQ(result.download, 1);
+    EXPECT_EQ(result.download, qf::device::DeviceResult::Ok);
     EXPECT_FALSE(host.unapplied);
     EXPECT_TRUE(prompter.messages.empty());
 
@@ -318,8 +318,9 @@ TEST_F(TransfersTest, ImportResultTellsARefusedFileFromADeviceFailure) {
     DownloadReport report;
     ImportResult result = transfers.ImportProfileFile(path, &report);
     EXPECT_EQ(result.result, 1);
-    EXPECT_EQ(result.download, 1);
-    EXPECT_EQ(report.firstFailure, 1);
+    EXPECT_EQ(result.download, device::DeviceResult::Ok);
+    EXPECT_FALSE(report.failure.failed());
+    EXPECT_FALSE(result.failure.failed());
     EXPECT_EQ(report.profiles, (std::vector<unsigned>{0, 1, 2}));
     EXPECT_FALSE(report.tooLong);
 
@@ -328,11 +329,15 @@ TEST_F(TransfersTest, ImportResultTellsARefusedFileFromADeviceFailure) {
     const std::vector<std::uint8_t> before = store.Lock()->mainBlock;
     const auto brokenPath = WriteBrokenFile();
     keyboard.ClearTrace();
-    report.firstFailure = -7;
+    report.failure.reason = "left over";
     result = transfers.ImportProfileFile(brokenPath, &report);
     EXPECT_EQ(result.result, 0);
-    EXPECT_EQ(result.download, 0);
-    EXPECT_EQ(report.firstFailure, 1);
+    EXPECT_EQ(result.download, device::DeviceResult::NoDevice);
+    EXPECT_FALSE(report.failure.failed());
+    // The refusal names the file it refused.
+    EXPECT_TRUE(result.failure.failed());
+    EXPECT_EQ(result.failure.code, device::DeviceResult::Ok);
+    EXPECT_EQ(result.failure.file, brokenPath.string());
     EXPECT_TRUE(report.profiles.empty());
     EXPECT_EQ(store.Lock()->mainBlock, before);
     EXPECT_EQ(store.Lock()->macros.size(), 1u);
@@ -345,8 +350,10 @@ TEST_F(TransfersTest, ImportResultTellsARefusedFileFromADeviceFailure) {
     keyboard.InjectWriteRefusal(1);
     result = transfers.ImportProfileFile(path, &report);
     EXPECT_EQ(result.result, 1);
-    EXPECT_EQ(result.download, device::kWriteRefused);
-    EXPECT_EQ(report.firstFailure, device::kWriteRefused);
+    EXPECT_EQ(result.download, device::DeviceResult::WriteRefused);
+    EXPECT_EQ(report.failure.code, device::DeviceResult::WriteRefused);
+    EXPECT_EQ(result.failure.code, device::DeviceResult::WriteRefused);
+    EXPECT_EQ(result.failure.file, path.string());
     EXPECT_EQ(store.Lock()->macros.size(), 1u);
     StoreContents cached;
     ASSERT_EQ(ReadProfileFile(CachePath(), cached), 1);
@@ -354,7 +361,8 @@ TEST_F(TransfersTest, ImportResultTellsARefusedFileFromADeviceFailure) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-// A download that sends nothing (the macros do not fit) fails with kNoDevice, and says why.
+// A download that sends nothing (the macros do not fit) fails with DeviceResult::NoDevice, and says
+// why.
 TEST_F(TransfersTest, ImportThatSendsNothingFailsWithNoDevice) {
     SetKeyboardMacroUnits(1);  // 128 bytes
     NoteKeyboardArrival();
@@ -367,7 +375,7 @@ TEST_F(TransfersTest, ImportThatSendsNothingFailsWithNoDevice) {
     DownloadReport report;
     const ImportResult result = transfers.ImportProfileFile(path, &report);
     EXPECT_EQ(result.result, 1);
-    EXPECT_EQ(result.download, device::kNoDevice);
+    EXPECT_EQ(result.download, device::DeviceResult::NoDevice);
     EXPECT_TRUE(report.tooLong);
     EXPECT_EQ(report.capacity, 128u);
     const std::vector<std::uint8_t> commands = SentCommands();
@@ -509,7 +517,7 @@ TEST_F(TransfersTest, AnEarlyFailedWriteFailsTheDownloadThoughTheLastKeymapWrite
     keyboard.ClearTrace();
     DownloadReport report;
     EXPECT_EQ(transfers.ApplyStoreToKeyboard(true, &report), 0);
-    EXPECT_EQ(report.firstFailure, -102);
+    EXPECT_EQ(report.failure.code, device::DeviceResult::StatusFF);
     // The sequence still ran to its end: the last keymap was written and the transfer ended.
     EXPECT_EQ(KeyboardKeymap(2), WithEntry(Defaults(), kEscPosition, {0, 0, 0}));
     EXPECT_EQ(SentCommands().back(), kEnd);

@@ -66,7 +66,7 @@ TEST_F(VerifyTest, AReadThatFailsIsNoMatch) {
     VerifyReport report;
     EXPECT_EQ(Verify(true, report), 0);
     EXPECT_FALSE(report.same);
-    EXPECT_NE(report.deviceResult, 1);
+    EXPECT_NE(report.deviceResult, qf::device::DeviceResult::Ok);
     EXPECT_EQ(report.where, "reading the device info");
 }
 

@@ -30,44 +30,44 @@ TEST_F(LocatorTest, RefusedReportOfAKeymapWriteNamesProfileAndChunk) {
     keyboard_.UnplugBeforeReport(3);
     EXPECT_EQ(link_.commands().WriteKeymapBlock(
                   device::ConstKeymapBlockSpan(block.data(), device::kKeymapBlockSize), 1),
-              device::kWriteRefused);
+              device::DeviceResult::WriteRefused);
     const auto place = locator_.FirstFailure();
     ASSERT_TRUE(place);
-    EXPECT_EQ(place->result, device::kWriteRefused);
+    EXPECT_EQ(place->result, device::DeviceResult::WriteRefused);
     EXPECT_EQ(place->where, "command 8 (write keymap), profile 1, chunk 3 of 10 (bytes 112..167)");
 }
 
 TEST_F(LocatorTest, FailingStatusAndMissingReplyGiveTheirOwnCodes) {
     device::DeviceInfoBlock info;
     keyboard_.InjectStatus(0xFF, 3);
-    EXPECT_EQ(link_.commands().ReadDeviceInfo(info), device::kStatusFF);
+    EXPECT_EQ(link_.commands().ReadDeviceInfo(info), device::DeviceResult::StatusFF);
     auto place = locator_.FirstFailure();
     ASSERT_TRUE(place);
-    EXPECT_EQ(place->result, device::kStatusFF);
+    EXPECT_EQ(place->result, device::DeviceResult::StatusFF);
     EXPECT_EQ(place->where, "command 3 (read device info)");
 
     // The first failure is kept until cleared; later ones do not replace it.
     std::vector<std::uint8_t> macro(100);
     keyboard_.InjectNoReply(3);
-    EXPECT_EQ(link_.commands().ReadMacroArea(macro.data(), 100), device::kNoReply);
-    EXPECT_EQ(locator_.FirstFailure()->result, device::kStatusFF);
+    EXPECT_EQ(link_.commands().ReadMacroArea(macro.data(), 100), device::DeviceResult::NoReply);
+    EXPECT_EQ(locator_.FirstFailure()->result, device::DeviceResult::StatusFF);
     locator_.Clear();
     keyboard_.InjectNoReply(3);
-    EXPECT_EQ(link_.commands().ReadMacroArea(macro.data(), 100), device::kNoReply);
+    EXPECT_EQ(link_.commands().ReadMacroArea(macro.data(), 100), device::DeviceResult::NoReply);
     place = locator_.FirstFailure();
     ASSERT_TRUE(place);
-    EXPECT_EQ(place->result, device::kNoReply);
+    EXPECT_EQ(place->result, device::DeviceResult::NoReply);
     EXPECT_EQ(place->where, "command 9 (read macro memory), chunk 1 (bytes 0..55)");
 }
 
 TEST_F(LocatorTest, ARetryThatSucceedsIsNoFailure) {
     device::DeviceInfoBlock info;
     keyboard_.InjectStatus(0xFF, 1);
-    EXPECT_EQ(link_.commands().ReadDeviceInfo(info), device::kOk);
+    EXPECT_EQ(link_.commands().ReadDeviceInfo(info), device::DeviceResult::Ok);
     std::vector<std::uint8_t> block(device::kKeymapBlockSize);
     EXPECT_EQ(link_.commands().ReadKeymapBlock(
                   device::KeymapBlockSpan(block.data(), device::kKeymapBlockSize), 2),
-              device::kOk);
+              device::DeviceResult::Ok);
     EXPECT_FALSE(locator_.FirstFailure());
 }
 
@@ -92,9 +92,9 @@ protected:
         std::iota(block.begin(), block.end(), std::uint8_t{3});
         ASSERT_EQ(link_.commands().WriteKeymapBlock(
                       device::ConstKeymapBlockSpan(block.data(), device::kKeymapBlockSize), 2),
-                  device::kOk);
+                  device::DeviceResult::Ok);
         std::vector<std::uint8_t> macro(200, 0x5A);
-        ASSERT_EQ(link_.commands().WriteMacroArea(macro.data(), 200), device::kOk);
+        ASSERT_EQ(link_.commands().WriteMacroArea(macro.data(), 200), device::DeviceResult::Ok);
     }
 
     vkbd::VirtualKeyboard keyboard_;
@@ -131,7 +131,7 @@ TEST_F(VerifyTest, AReadBackThatFailsSaysSo) {
     keyboard_.InjectStatus(0xFE, 3);
     const VerifyResult result = VerifyWritten(link_.commands(), sent_);
     EXPECT_FALSE(result.same);
-    EXPECT_EQ(result.deviceResult, device::kStatusFE);
+    EXPECT_EQ(result.deviceResult, device::DeviceResult::StatusFE);
     EXPECT_EQ(result.what, "reading back the keymap of profile 2");
 }
 

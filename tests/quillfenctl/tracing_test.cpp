@@ -54,7 +54,7 @@ protected:
 
 TEST_F(TracingTest, RequestThenReplyInTheReportFormat) {
     DeviceInfoBlock info;
-    ASSERT_EQ(link_->commands().ReadDeviceInfo(info), kOk);
+    ASSERT_EQ(link_->commands().ReadDeviceInfo(info), DeviceResult::Ok);
     const auto lines = Lines();
     ASSERT_EQ(lines.size(), 2u);
     // Command 3, length 44: checksum 0x2f.
@@ -71,7 +71,7 @@ TEST_F(TracingTest, RequestThenReplyInTheReportFormat) {
 TEST_F(TracingTest, RefusedWritesAreCommentsAfterTheirReport) {
     keyboard_.InjectWriteRefusal(3);
     DeviceInfoBlock info;
-    EXPECT_EQ(link_->commands().ReadDeviceInfo(info), kWriteRefused);
+    EXPECT_EQ(link_->commands().ReadDeviceInfo(info), DeviceResult::WriteRefused);
     const auto lines = Lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("> CTRL ", 0), 0u);
@@ -98,11 +98,11 @@ TEST_F(TracingTest, WriteObserverSeesControlReportsOnly) {
     std::vector<std::uint8_t> commands;
     tracing_->SetWriteObserver(
         [&](std::span<const std::uint8_t> r) { commands.push_back(r[report::kCommand]); });
-    ASSERT_EQ(link_->commands().BeginTransfer(), kOk);
+    ASSERT_EQ(link_->commands().BeginTransfer(), DeviceResult::Ok);
     ASSERT_EQ(link_->WriteLedStatus({0, 0}), 1);
-    ASSERT_EQ(link_->commands().EndTransfer(), kOk);
+    ASSERT_EQ(link_->commands().EndTransfer(), DeviceResult::Ok);
     tracing_->SetWriteObserver({});
-    ASSERT_EQ(link_->commands().TestCommand(), kOk);
+    ASSERT_EQ(link_->commands().TestCommand(), DeviceResult::Ok);
     EXPECT_EQ(commands, (std::vector<std::uint8_t>{1, 2}));
 }
 
@@ -124,7 +124,7 @@ TEST(TraceWithoutFile, PassesEverythingOn) {
     DeviceLink link(tracing, TransactionTiming::Scaled(0.1));
     ASSERT_EQ(link.IssueReadRequests(), 1);
     DeviceInfoBlock info;
-    EXPECT_EQ(link.commands().ReadDeviceInfo(info), kOk);
+    EXPECT_EQ(link.commands().ReadDeviceInfo(info), DeviceResult::Ok);
     EXPECT_EQ(info.macroMemoryUnits(), 32);
 }
 

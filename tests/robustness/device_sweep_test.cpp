@@ -49,20 +49,20 @@ struct DownloadSteps {
     // How many of the five data steps (macro area, block 0..2) completed, and the first failure.
     int completed = 0;
 
-    int Run(DeviceCommands& commands) {
+    device::DeviceResult Run(DeviceCommands& commands) {
         completed = 0;
-        int r = commands.BeginTransfer();
-        if (r != device::kOk) {
+        device::DeviceResult r = commands.BeginTransfer();
+        if (r != device::DeviceResult::Ok) {
             return r;
         }
         r = commands.WriteMacroArea(macro.data(), static_cast<std::uint32_t>(macro.size()));
-        if (r != device::kOk) {
+        if (r != device::DeviceResult::Ok) {
             return r;
         }
         ++completed;
         for (unsigned b = 0; b < 3; ++b) {
             r = commands.WriteKeymapBlock(device::ConstKeymapBlockSpan(blocks[b].data(), 512), b);
-            if (r != device::kOk) {
+            if (r != device::DeviceResult::Ok) {
                 return r;
             }
             ++completed;
@@ -81,7 +81,7 @@ TEST_P(DeviceSweep, DownloadAtEveryReport) {
     {
         SweepRig rig;
         oldKeymaps = rig.keyboard.Memory(vkbd::Area::KeymapBlocks);
-        ASSERT_EQ(steps.Run(rig.link->commands()), device::kOk);
+        ASSERT_EQ(steps.Run(rig.link->commands()), device::DeviceResult::Ok);
         healthyReports = rig.service.writes();
     }
     ASSERT_EQ(healthyReports, 1u + 11u + 30u + 1u);
@@ -91,13 +91,13 @@ TEST_P(DeviceSweep, DownloadAtEveryReport) {
         SweepRig rig;
         const Bytes oldMacro = rig.keyboard.Memory(vkbd::Area::MacroMemory);
         rig.service.Arm(k, fault);
-        const int result = steps.Run(rig.link->commands());
-        const int expected = fault.TransactionResult();
+        const device::DeviceResult result = steps.Run(rig.link->commands());
+        const device::DeviceResult expected = fault.TransactionResult();
         ASSERT_EQ(result, expected);
 
         const Bytes keymaps = rig.keyboard.Memory(vkbd::Area::KeymapBlocks);
         const Bytes macro = rig.keyboard.Memory(vkbd::Area::MacroMemory);
-        if (result == device::kOk) {
+        if (result == device::DeviceResult::Ok) {
             EXPECT_EQ(Slice(macro, 0, kMacroBytes), steps.macro);
             for (unsigned b = 0; b < 3; ++b) {
                 EXPECT_EQ(Slice(keymaps, 512 * b, 512), steps.blocks[b]) << "block " << b;
@@ -127,7 +127,7 @@ TEST_P(DeviceSweep, DownloadAtEveryReport) {
 
         // The same link works once the keyboard is healthy again.
         rig.Heal();
-        ASSERT_EQ(steps.Run(rig.link->commands()), device::kOk);
+        ASSERT_EQ(steps.Run(rig.link->commands()), device::DeviceResult::Ok);
         EXPECT_EQ(rig.service.writes(), healthyReports);
         EXPECT_EQ(rig.keyboard.Memory(vkbd::Area::KeymapBlocks), [&] {
             Bytes all;
@@ -152,11 +152,11 @@ TEST_P(DeviceSweep, FullReadAtEveryReport) {
         keymaps.assign(3 * 512, 0);
         macro.clear();
         device::DeviceInfoBlock info;
-        int r = c.ReadDeviceInfo(info);
-        for (unsigned b = 0; b < 3 && r == device::kOk; ++b) {
+        device::DeviceResult r = c.ReadDeviceInfo(info);
+        for (unsigned b = 0; b < 3 && r == device::DeviceResult::Ok; ++b) {
             r = c.ReadKeymapBlock(std::span(keymaps).subspan(512 * b).first<512>(), b);
         }
-        if (r == device::kOk) {
+        if (r == device::DeviceResult::Ok) {
             macro.assign(info.macroMemoryBytes(), 0);
             r = c.ReadMacroArea(macro.data(), info.macroMemoryBytes());
         }
@@ -168,7 +168,7 @@ TEST_P(DeviceSweep, FullReadAtEveryReport) {
         seedKeyboard(rig.keyboard);
         Bytes keymaps;
         Bytes macro;
-        ASSERT_EQ(read(rig.link->commands(), keymaps, macro), device::kOk);
+        ASSERT_EQ(read(rig.link->commands(), keymaps, macro), device::DeviceResult::Ok);
         ASSERT_EQ(keymaps, rig.keyboard.Memory(vkbd::Area::KeymapBlocks));
         healthyReports = rig.service.writes();
     }
@@ -182,25 +182,27 @@ TEST_P(DeviceSweep, FullReadAtEveryReport) {
         rig.service.Arm(k, fault);
         Bytes keymaps;
         Bytes macro;
-        const int result = read(rig.link->commands(), keymaps, macro);
+        const device::DeviceResult result = read(rig.link->commands(), keymaps, macro);
         if (fault.fault == Fault::Garbled && k == 1) {
             // A garbled device info names some macro memory size: reading that much is either
             // served or refused by the keyboard (status 0xFF), never a crash or an overrun.
-            ASSERT_TRUE(result == device::kOk || result == device::kStatusFF) << result;
+            ASSERT_TRUE(result == device::DeviceResult::Ok ||
+                        result == device::DeviceResult::StatusFF)
+                << result;
         } else {
             ASSERT_EQ(result, fault.TransactionResult());
         }
         // A read never changes the keyboard, whatever happens to it.
         EXPECT_EQ(rig.keyboard.Memory(vkbd::Area::KeymapBlocks), memoryBefore);
-        if (result == device::kOk && fault.fault != Fault::Garbled) {
+        if (result == device::DeviceResult::Ok && fault.fault != Fault::Garbled) {
             EXPECT_EQ(keymaps, memoryBefore);
             EXPECT_EQ(macro, rig.keyboard.Memory(vkbd::Area::MacroMemory));
         }
-        if (result != device::kOk && fault.fault != Fault::Garbled) {
+        if (result != device::DeviceResult::Ok && fault.fault != Fault::Garbled) {
             EXPECT_EQ(rig.service.writes(), k + (fault.sends - 1));
         }
         rig.Heal();
-        ASSERT_EQ(read(rig.link->commands(), keymaps, macro), device::kOk);
+        ASSERT_EQ(read(rig.link->commands(), keymaps, macro), device::DeviceResult::Ok);
         EXPECT_EQ(keymaps, memoryBefore);
     }
 }
@@ -219,7 +221,7 @@ TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
     };
     const auto prepare = [&](SweepRig& rig, lighting::LightingModel& model) {
         rig.keyboard.SetMemory(vkbd::Area::Settings, lighting::LightingRecordAddress(1), custom);
-        ASSERT_EQ(model.ReadLightingState(true), lighting::kLightingRead);
+        ASSERT_EQ(model.ReadLightingState(true), lighting::LightingRead::Read);
         ASSERT_EQ(model.SetCurrentProfile(1), 1);
         rig.service.ResetCount();
     };
@@ -233,7 +235,7 @@ TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
         lighting::LightingModel model(rig.link->commands(), view, files, settings);
         prepare(rig, model);
         rig.keyboard.ClearTrace();
-        ASSERT_EQ(model.RestoreLightingDefaults(), device::kOk);
+        ASSERT_EQ(model.RestoreLightingDefaults(), device::DeviceResult::Ok);
         healthyReports = rig.service.writes();
         restored = recordOf(rig.keyboard);
         // The record after each of the restore's writes, in order: the states an interrupted
@@ -264,10 +266,10 @@ TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
         lighting::LightingModel model(rig.link->commands(), view, files, settings);
         prepare(rig, model);
         rig.service.Arm(k, fault);
-        const int result = model.RestoreLightingDefaults();
+        const device::DeviceResult result = model.RestoreLightingDefaults();
         ASSERT_EQ(result, fault.TransactionResult());
         const Bytes now = recordOf(rig.keyboard);
-        if (result == device::kOk) {
+        if (result == device::DeviceResult::Ok) {
             EXPECT_EQ(now, restored);
         } else {
             EXPECT_NE(std::find(prefixStates.begin(), prefixStates.end(), now), prefixStates.end())
@@ -277,7 +279,7 @@ TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
         EXPECT_EQ(model.state().mode, 1);
 
         rig.Heal();
-        ASSERT_EQ(model.RestoreLightingDefaults(), device::kOk);
+        ASSERT_EQ(model.RestoreLightingDefaults(), device::DeviceResult::Ok);
         EXPECT_EQ(recordOf(rig.keyboard), restored);
     }
 }

@@ -29,9 +29,10 @@ constexpr int kThreads = 4;
 constexpr std::uint8_t kRegionSize = 28;  // 4 x 28 bytes of the 126-byte settings area
 constexpr std::uint32_t kSeed = 0x5EEDF00Du;
 
-bool IsDeviceResult(int r) {
-    return r == device::kOk || r == device::kWriteRefused || r == device::kNoReply ||
-           r == device::kStatusFF || r == device::kStatusFE;
+bool IsDeviceResult(device::DeviceResult r) {
+    return r == device::DeviceResult::Ok || r == device::DeviceResult::WriteRefused ||
+           r == device::DeviceResult::NoReply || r == device::DeviceResult::StatusFF ||
+           r == device::DeviceResult::StatusFE;
 }
 
 struct ThreadReport {
@@ -74,10 +75,10 @@ TEST(LoadTest, ConcurrentTransactionsWithFaultsNeverLoseOrMisdeliverAReply) {
                     if (!take()) {
                         break;
                     }
-                    const int r =
+                    const device::DeviceResult r =
                         link.commands().WriteSettings(written.data(), kRegionSize, address);
                     report.badResults += IsDeviceResult(r) ? 0 : 1;
-                    if (r != device::kOk) {
+                    if (r != device::DeviceResult::Ok) {
                         ++report.failures;  // the region may hold either pattern: write again
                         continue;
                     }
@@ -87,9 +88,10 @@ TEST(LoadTest, ConcurrentTransactionsWithFaultsNeverLoseOrMisdeliverAReply) {
                     break;
                 }
                 std::array<std::uint8_t, 56> read{};
-                const int r = link.commands().ReadSettings(read, kRegionSize, address);
+                const device::DeviceResult r =
+                    link.commands().ReadSettings(read, kRegionSize, address);
                 report.badResults += IsDeviceResult(r) ? 0 : 1;
-                if (r != device::kOk) {
+                if (r != device::DeviceResult::Ok) {
                     ++report.failures;
                     continue;
                 }

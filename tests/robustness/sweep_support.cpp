@@ -4,19 +4,20 @@
 
 namespace qf::robustness {
 
-int FaultCase::TransactionResult() const {
+device::DeviceResult FaultCase::TransactionResult() const {
     switch (fault) {
         case Fault::Unplug:
-            return device::kWriteRefused;
+            return device::DeviceResult::WriteRefused;
         case Fault::Garbled:
-            return device::kOk;  // the command byte and status stay right: the reply counts
+            return device::DeviceResult::Ok;  // the command byte and status stay right: the reply
+                                              // counts
         case Fault::WrongCommand:
         case Fault::NoReply:
-            return sends >= 3 ? device::kNoReply : device::kOk;
+            return sends >= 3 ? device::DeviceResult::NoReply : device::DeviceResult::Ok;
         case Fault::StatusFE:
-            return sends >= 3 ? device::kStatusFE : device::kOk;
+            return sends >= 3 ? device::DeviceResult::StatusFE : device::DeviceResult::Ok;
     }
-    return device::kOk;
+    return device::DeviceResult::Ok;
 }
 
 std::string FaultCase::Name() const {

@@ -26,7 +26,7 @@ struct FaultCase {
     unsigned sends = 1;
 
     // The result a transaction hit by this fault gives: 1 when its retries absorb the fault.
-    int TransactionResult() const;
+    device::DeviceResult TransactionResult() const;
     std::string Name() const;
 };
 

@@ -181,7 +181,7 @@ TEST_P(TransferSweep, ReadKeyboardIntoFileAtEveryReport) {
                 EXPECT_EQ(now, healthy);
             }
         }
-        if (fault.TransactionResult() != 1) {
+        if (fault.TransactionResult() != device::DeviceResult::Ok) {
             EXPECT_EQ(result, 0) << "a read the keyboard broke off was reported as done";
         }
         EXPECT_EQ(Names(rig.folder.Path()), std::vector<std::string>{"read.fwc"});
@@ -245,7 +245,7 @@ TEST_P(TransferSweep, ImportAtEveryReport) {
         qf::testing::TempFolder::Write(file, std::string(imported.begin(), imported.end()));
         const profiles::ImportResult r = rig.transfers.ImportProfileFile(file);
         ASSERT_EQ(r.result, 1);
-        ASSERT_EQ(r.download, 1);
+        ASSERT_EQ(r.download, device::DeviceResult::Ok);
         reports = rig.device.service.writes();
         keymapsAfter = rig.device.keyboard.Memory(vkbd::Area::KeymapBlocks);
         // The import ends by redrawing the keyboard view, which reads the active profile: the
@@ -271,10 +271,11 @@ TEST_P(TransferSweep, ImportAtEveryReport) {
         EXPECT_TRUE(SameContents(Snapshot(rig.store), importedContents));
         EXPECT_EQ(ReadBytes(rig.transfers.CachePath()), cacheAfter);
         EXPECT_EQ(ReadBytes(file), imported) << "the imported file was changed";
-        if (fault.TransactionResult() != 1 && k <= downloadReports) {
-            EXPECT_NE(r.download, 1) << "a download the keyboard broke off was reported as done";
+        if (fault.TransactionResult() != device::DeviceResult::Ok && k <= downloadReports) {
+            EXPECT_NE(r.download, device::DeviceResult::Ok)
+                << "a download the keyboard broke off was reported as done";
         }
-        if (r.download == 1) {
+        if (r.download == device::DeviceResult::Ok) {
             EXPECT_EQ(rig.device.keyboard.Memory(vkbd::Area::KeymapBlocks), keymapsAfter);
         }
         // Once the keyboard is healthy, applying the store again completes the download.

@@ -89,7 +89,7 @@ void BM_TransactionOwnOverhead(benchmark::State& state) {
     (void)link.IssueReadRequests();
     DeviceInfoBlock info;
     for (auto _ : state) {
-        if (link.commands().ReadDeviceInfo(info) != kOk) {
+        if (link.commands().ReadDeviceInfo(info) != DeviceResult::Ok) {
             state.SkipWithError("transaction failed");
             break;
         }
@@ -105,7 +105,7 @@ void BM_ReadDeviceInfo(benchmark::State& state) {
     (void)link.IssueReadRequests();
     DeviceInfoBlock info;
     for (auto _ : state) {
-        if (link.commands().ReadDeviceInfo(info) != kOk) {
+        if (link.commands().ReadDeviceInfo(info) != DeviceResult::Ok) {
             state.SkipWithError("transaction failed");
             break;
         }
@@ -125,17 +125,17 @@ void BM_DownloadProfiles(benchmark::State& state) {
     std::array<std::uint8_t, kKeymapBlockSize> keymap{};
     auto& c = link.commands();
     for (auto _ : state) {
-        int result = c.BeginTransfer();
-        if (result == kOk) {
+        DeviceResult result = c.BeginTransfer();
+        if (result == DeviceResult::Ok) {
             result = c.WriteMacroArea(macros.data(), static_cast<std::uint32_t>(macros.size()));
         }
-        for (unsigned block = 0; block < kKeymapBlockCount && result == kOk; ++block) {
+        for (unsigned block = 0; block < kKeymapBlockCount && result == DeviceResult::Ok; ++block) {
             result = c.WriteKeymapBlock(keymap, block);
         }
-        if (result == kOk) {
+        if (result == DeviceResult::Ok) {
             result = c.EndTransfer();
         }
-        if (result != kOk) {
+        if (result != DeviceResult::Ok) {
             state.SkipWithError("download failed");
             break;
         }

@@ -18,9 +18,11 @@ using namespace qf::device;
 
 namespace {
 
-bool IsDeviceResult(int r) {
-    return r == kOk || r == kNoDevice || r == kWriteRefused || r == kNoReply || r == kStatusFF ||
-           r == kStatusFE || r == kBlockOutOfRange || r == kBadArgument;
+bool IsDeviceResult(DeviceResult r) {
+    return r == DeviceResult::Ok || r == DeviceResult::NoDevice ||
+           r == DeviceResult::WriteRefused || r == DeviceResult::NoReply ||
+           r == DeviceResult::StatusFF || r == DeviceResult::StatusFE ||
+           r == DeviceResult::BlockOutOfRange || r == DeviceResult::BadArgument;
 }
 
 }  // namespace
@@ -37,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> macro;
     for (int step = 0; step < 16 && input.remaining_bytes() > 0; ++step) {
         const std::size_t writesBefore = service.writes();
-        int result = kOk;
+        DeviceResult result = DeviceResult::Ok;
         switch (input.ConsumeIntegral<std::uint8_t>() % 14) {
             case 0:
                 result = commands.BeginTransfer();
@@ -74,15 +76,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const unsigned b = input.ConsumeIntegralInRange<unsigned>(0, 4);
                 result = commands.ReadKeymapBlock(block, b);
                 if (b >= kKeymapBlockCount) {
-                    QF_FUZZ_CHECK(result == kBlockOutOfRange);
+                    QF_FUZZ_CHECK(result == DeviceResult::BlockOutOfRange);
                     QF_FUZZ_CHECK(service.writes() == writesBefore);
                 }
                 break;
             }
-            case 8:
-                result =
-                    commands.WriteKeymapBlock(block, input.ConsumeIntegralInRange<unsigned>(0, 4));
+            case 8: {
+                // A failing transfer names itself and its block in the record, and only then.
+                const unsigned b = input.ConsumeIntegralInRange<unsigned>(0, 4);
+                Failure failure;
+                result = commands.WriteKeymapBlock(block, b, &failure);
+                QF_FUZZ_CHECK(failure.failed() == (result != DeviceResult::Ok));
+                QF_FUZZ_CHECK(failure.code == result);
+                QF_FUZZ_CHECK(result == DeviceResult::Ok ||
+                              (failure.command == Command::WriteKeymapBlock &&
+                               failure.block == static_cast<int>(b)));
                 break;
+            }
             case 9: {
                 const auto count = input.ConsumeIntegralInRange<std::uint32_t>(0, 0x10100);
                 macro.assign(count, 0);

@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Never written: the panel switch is only read here.
     lighting::LightingModel model(commands, view, files, "/nonexistent/quillfen-fuzz/mrgo.ini");
 
-    const int read = model.ReadLightingState(input.ConsumeBool());
-    QF_FUZZ_CHECK(read == lighting::kLightingRead || read == lighting::kDeviceInfoUnreadable);
+    const lighting::LightingRead read = model.ReadLightingState(input.ConsumeBool());
+    QF_FUZZ_CHECK(read == lighting::LightingRead::Read ||
+                  read == lighting::LightingRead::DeviceInfoUnreadable);
     (void)model.SetCurrentProfile(input.ConsumeIntegralInRange<int>(-1, 3));
     for (int step = 0; step < 8 && input.remaining_bytes() > 0; ++step) {
         switch (input.ConsumeIntegral<std::uint8_t>() % 9) {

@@ -251,7 +251,7 @@ void DeviceReplySeeds() {
         std::array<std::uint8_t, 56> window{};
         qf::device::DeviceInfoBlock info;
         input.Byte(op);
-        int r = 0;
+        qf::device::DeviceResult r = qf::device::DeviceResult::NoDevice;
         switch (op) {
             case 0:
                 r = commands.BeginTransfer();
@@ -322,8 +322,8 @@ void DeviceReplySeeds() {
                 r = commands.WriteUserColours(window.data(), 3, 4, 0);
                 break;
         }
-        if (r != 1) {
-            std::fprintf(stderr, "device seed %d: result %d\n", op, r);
+        if (r != qf::device::DeviceResult::Ok) {
+            std::fprintf(stderr, "device seed %d: result %d\n", op, qf::device::ToInt(r));
             ++g_failures;
         }
         Put("device_reply_fuzzer", "command" + std::to_string(op), input.Build());

@@ -46,11 +46,12 @@ ModeNames NamesOfModes(Session& session, std::span<const lighting::ModeEntry> en
     return out;
 }
 
-// The result of reading the device info, for a failure that an operation reported only as -1.
-int DeviceInfoFailure(Session& session) {
+// The result of reading the device info, for an operation that reported only that it could not
+// read it.
+device::DeviceResult DeviceInfoFailure(Session& session) {
     device::DeviceInfoBlock info;
-    const int result = session.commands().ReadDeviceInfo(info);
-    return result == device::kOk ? device::kNoDevice : result;
+    const device::DeviceResult result = session.commands().ReadDeviceInfo(info);
+    return result == device::DeviceResult::Ok ? device::DeviceResult::NoDevice : result;
 }
 
 // The profile a lighting command works on: the one given, or the keyboard's active one.
@@ -81,18 +82,18 @@ int LoadLighting(Session& session, std::optional<int> given) {
         return exitCode;
     }
     lighting::LightingModel& model = session.core().lighting();
-    if (model.ReadLightingState(true) != lighting::kLightingRead) {
+    if (model.ReadLightingState(true) != lighting::LightingRead::Read) {
         return session.DeviceFailure("reading the device info", DeviceInfoFailure(session));
     }
-    if (model.lastReadResult() != device::kOk) {
+    if (model.lastReadResult() != device::DeviceResult::Ok) {
         return session.DeviceFailure("reading the lighting settings", model.lastReadResult());
     }
     (void)model.SetCurrentProfile(*profile);
     return kExitOk;
 }
 
-int CheckWrite(Session& session, std::string_view what, int result) {
-    if (result != device::kOk) {
+int CheckWrite(Session& session, std::string_view what, device::DeviceResult result) {
+    if (result != device::DeviceResult::Ok) {
         return session.DeviceFailure(what, result);
     }
     return kExitOk;
@@ -105,7 +106,8 @@ int RunInfo(Session& session, bool json) {
         return open;
     }
     device::DeviceInfoBlock info;
-    if (const int read = session.commands().ReadDeviceInfo(info); read != device::kOk) {
+    if (const device::DeviceResult read = session.commands().ReadDeviceInfo(info);
+        read != device::DeviceResult::Ok) {
         return session.DeviceFailure("reading the device info", read);
     }
     if (json) {
@@ -156,8 +158,8 @@ int RunProfile(Session& session, std::optional<int> profile) {
     int before = -1;
     if (profile) {
         before = active.ReadActiveProfile();
-        const int written = active.WriteActiveProfile(*profile);
-        if (written != device::kOk) {
+        const device::DeviceResult written = active.WriteActiveProfile(*profile);
+        if (written != device::DeviceResult::Ok) {
             return session.DeviceFailure("switching the active profile", written);
         }
     }
@@ -410,9 +412,14 @@ int RunLightingZone(Session& session, std::optional<int> profile, int zone,
     model.SetPanelOn(true);
     model.SetPaintColour(*colour);
     const auto buttons = lighting::ButtonsOfZone(zone);
-    const int painted = model.PaintZone(buttons.front());
-    if (painted != device::kOk) {
-        return session.DeviceFailure("writing the zone colour", painted);
+    const lighting::PaintResult painted = model.PaintZone(buttons.front());
+    if (painted.refused) {
+        PrintMessage("the zone colour was not painted (" +
+                     std::to_string(static_cast<int>(*painted.refused)) + ")");
+        return kExitDevice;
+    }
+    if (painted.device != device::DeviceResult::Ok) {
+        return session.DeviceFailure("writing the zone colour", painted.device);
     }
     std::cout << "zone " << zone << " of profile " << model.state().currentProfile << " set to "
               << FormatColour(*colour) << '\n';

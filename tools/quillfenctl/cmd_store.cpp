@@ -68,11 +68,15 @@ public:
             return prepared;
         }
         std::string error;
+        device::Failure failure;
         (void)session_.TakeFailure();
-        if (transfers().ReadKeyboardIntoStore(&error) != 1) {
+        if (transfers().ReadKeyboardIntoStore(&error, &failure) != 1) {
             if (const auto place = session_.TakeFailure()) {
                 return session_.DeviceFailure("reading the keyboard (" + error + ")", place->result,
                                               place);
+            }
+            if (failure.code != device::DeviceResult::Ok) {
+                return session_.DeviceFailure("reading the keyboard (" + error + ")", failure);
             }
             PrintMessage("reading the keyboard failed: " +
                          (error.empty() ? std::string("no reason given") : error));
@@ -88,7 +92,8 @@ public:
             return open;
         }
         device::DeviceInfoBlock info;
-        if (const int read = session_.commands().ReadDeviceInfo(info); read != device::kOk) {
+        if (const device::DeviceResult read = session_.commands().ReadDeviceInfo(info);
+            read != device::DeviceResult::Ok) {
             return session_.DeviceFailure("reading the device info", read);
         }
         activeProfile_ = info.activeProfile();
@@ -134,8 +139,7 @@ public:
             result = transfers().ApplyStoreToKeyboard(allProfiles, &report);
         }
         if (result != 1) {
-            return DownloadFailure(
-                report, report.firstFailure != 1 ? report.firstFailure : device::kNoDevice, total);
+            return DownloadFailure(report, total);
         }
         // The application's image of the keyboard follows, when it keeps one.
         if (!session_.core().ProfileFolder().empty()) {
@@ -163,8 +167,8 @@ public:
         if (imported.result != 1) {
             return kExitFile;  // the import has said so (MAIN_PROMPT_INPORT)
         }
-        if (imported.download != 1) {
-            return DownloadFailure(report, imported.download, total);
+        if (imported.download != device::DeviceResult::Ok) {
+            return DownloadFailure(report, total);
         }
         return AfterDownload(sent);
     }
@@ -212,7 +216,7 @@ private:
             return kExitOk;
         }
         const VerifyResult checked = VerifyWritten(session_.commands(), sent);
-        if (checked.deviceResult != device::kOk) {
+        if (checked.deviceResult != device::DeviceResult::Ok) {
             return session_.DeviceFailure(checked.what, checked.deviceResult);
         }
         if (!checked.same) {
@@ -256,14 +260,18 @@ private:
     };
 
     // The message and exit code of a download that failed with `result`.
-    int DownloadFailure(const profiles::DownloadReport& report, int result, std::uint32_t total) {
+    int DownloadFailure(const profiles::DownloadReport& report, std::uint32_t total) {
         if (report.tooLong) {
             PrintMessage("the macros need " + std::to_string(total) +
                          " bytes of macro memory; the keyboard has " +
                          std::to_string(report.capacity) + ": nothing was written");
             return kExitDevice;
         }
-        return session_.DeviceFailure("writing to the keyboard", result);
+        device::Failure failure = report.failure;
+        if (failure.code == device::DeviceResult::Ok) {
+            failure.code = device::DeviceResult::NoDevice;  // nothing was sent
+        }
+        return session_.DeviceFailure("writing to the keyboard", failure);
     }
 
     Session& session_;
@@ -318,11 +326,15 @@ int RunRead(Session& session, const std::string& path) {
         return prepared;
     }
     std::string error;
+    device::Failure failure;
     (void)session.TakeFailure();
-    if (store.transfers().ReadKeyboardIntoFile(file, &error) != 1) {
+    if (store.transfers().ReadKeyboardIntoFile(file, &error, &failure) != 1) {
         if (const auto place = session.TakeFailure()) {
             return session.DeviceFailure("reading the keyboard (" + error + ")", place->result,
                                          place);
+        }
+        if (failure.code != device::DeviceResult::Ok) {
+            return session.DeviceFailure("reading the keyboard (" + error + ")", failure);
         }
         // Every read went through: what failed is the file.
         PrintMessage("writing \"" + path +

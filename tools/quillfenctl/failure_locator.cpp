@@ -119,17 +119,17 @@ void FailureLocator::Settle(const Pending& pending) {
     if (first_) {
         return;
     }
-    int result = device::kOk;
+    device::DeviceResult result = device::DeviceResult::Ok;
     if (pending.refused) {
-        result = device::kWriteRefused;
+        result = device::DeviceResult::WriteRefused;
     } else if (!pending.replied) {
-        result = device::kNoReply;
+        result = device::DeviceResult::NoReply;
     } else if (pending.status == device::report::kStatusFailFF) {
-        result = device::kStatusFF;
+        result = device::DeviceResult::StatusFF;
     } else if (pending.status == device::report::kStatusFailFE) {
-        result = device::kStatusFE;
+        result = device::DeviceResult::StatusFE;
     }
-    if (result != device::kOk) {
+    if (result != device::DeviceResult::Ok) {
         first_ =
             FailurePlace{result, DescribeRequest(pending.command, pending.length, pending.address)};
     }

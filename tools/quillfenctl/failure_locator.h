@@ -12,12 +12,14 @@
 #include <string>
 
 #include "device/device_service.h"
+#include "device/result.h"
 
 namespace qf::cli {
 
 // One failed request: the result it gave and where it was.
 struct FailurePlace {
-    int result = 0;     // the device result the request gave (-1, -2, -102, -103)
+    // The device result the request gave (WriteRefused, NoReply, StatusFF, StatusFE).
+    device::DeviceResult result = device::DeviceResult::NoDevice;
     std::string where;  // "command 8 (write keymap), profile 1, chunk 3 of 10"
 };
 

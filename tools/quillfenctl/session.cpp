@@ -195,15 +195,15 @@ int Session::OpenKeyboard() {
 void Session::ReadDefaultKeymap() {
     keys::KeymapImage image{};
     (void)TakeFailure();
-    const int result = commands().ReadDefaultKeymap(image);
+    const device::DeviceResult result = commands().ReadDefaultKeymap(image);
     const auto place = TakeFailure();
-    if (result == device::kOk) {
+    if (result == device::DeviceResult::Ok) {
         core_->defaultKeymap().Set(image);
         return;
     }
     PrintMessage(
         core_->language().Text(text::TextId::MAIN_DEFAULT_MATRIX_PROMPT) + " (device result " +
-        std::to_string(result) + ", " + std::string(device::DescribeResult(result)) +
+        std::to_string(device::ToInt(result)) + ", " + std::string(device::DescribeResult(result)) +
         (place ? ", at " + place->where : std::string()) + "): the built-in layout is used");
 }
 
@@ -216,19 +216,30 @@ std::optional<FailurePlace> Session::TakeFailure() {
     return place;
 }
 
-int Session::DeviceFailure(std::string_view what, int result) {
+int Session::DeviceFailure(std::string_view what, device::DeviceResult result) {
     return DeviceFailure(what, result, TakeFailure());
 }
 
-int Session::DeviceFailure(std::string_view what, int result,
+int Session::DeviceFailure(std::string_view what, const device::Failure& failure) {
+    auto place = TakeFailure();
+    if (!place && failure.command) {
+        // Nothing reached the keyboard: the record still names the command refused.
+        place = FailurePlace{
+            failure.code, device::DescribePlace(failure) + " (no report to the keyboard failed)"};
+    }
+    return DeviceFailure(what, failure.code, place);
+}
+
+int Session::DeviceFailure(std::string_view what, device::DeviceResult result,
                            const std::optional<FailurePlace>& place) {
-    std::string text = std::string(what) + " failed: device result " + std::to_string(result) +
-                       " (" + std::string(device::DescribeResult(result)) + ")";
+    std::string text = std::string(what) + " failed: device result " +
+                       std::to_string(device::ToInt(result)) + " (" +
+                       std::string(device::DescribeResult(result)) + ")";
     if (place) {
         text += " at " + place->where;
         if (place->result != result) {
             // The operation reported another code than the report that failed first.
-            text += ", which gave " + std::to_string(place->result) + " (" +
+            text += ", which gave " + std::to_string(device::ToInt(place->result)) + " (" +
                     std::string(device::DescribeResult(place->result)) + ")";
         }
     } else {

@@ -12,6 +12,8 @@
 #include <string_view>
 
 #include "device/device_service.h"
+#include "device/failure.h"
+#include "device/result.h"
 #include "device/tracing_service.h"
 #include "failure_locator.h"
 #include "keys/key_names.h"
@@ -81,9 +83,14 @@ public:
 
     // Says that `what` failed with device result `result` and where (the command, profile and
     // chunk of the first report that failed, when one did); kExitDevice.
-    int DeviceFailure(std::string_view what, int result);
+    int DeviceFailure(std::string_view what, device::DeviceResult result);
     // The same with the place already taken (TakeFailure).
-    int DeviceFailure(std::string_view what, int result, const std::optional<FailurePlace>& place);
+    int DeviceFailure(std::string_view what, device::DeviceResult result,
+                      const std::optional<FailurePlace>& place);
+    // The same for an operation that returned its failure record: the code is the record's,
+    // the place the first report that failed or, when none did (nothing was sent), the
+    // record's command and block.
+    int DeviceFailure(std::string_view what, const device::Failure& failure);
     // The first report that failed since the last call (which forgets it), if any.
     std::optional<FailurePlace> TakeFailure();
 

@@ -58,9 +58,9 @@ VerifyResult VerifyWritten(device::DeviceCommands& commands, const SentImage& se
     std::string matched;
     for (const auto& [block, image] : sent.keymaps()) {
         std::vector<std::uint8_t> back(device::kKeymapBlockSize);
-        const int read = commands.ReadKeymapBlock(
+        const device::DeviceResult read = commands.ReadKeymapBlock(
             device::KeymapBlockSpan(back.data(), device::kKeymapBlockSize), block);
-        if (read != device::kOk) {
+        if (read != device::DeviceResult::Ok) {
             out.deviceResult = read;
             out.what = "reading back the keymap of profile " + std::to_string(block);
             return out;
@@ -78,9 +78,9 @@ VerifyResult VerifyWritten(device::DeviceCommands& commands, const SentImage& se
     const auto& macro = sent.macroBytes();
     if (!macro.empty()) {
         std::vector<std::uint8_t> back(macro.size());
-        const int read =
+        const device::DeviceResult read =
             commands.ReadMacroArea(back.data(), static_cast<std::uint32_t>(back.size()));
-        if (read != device::kOk) {
+        if (read != device::DeviceResult::Ok) {
             out.deviceResult = read;
             out.what = "reading back the macro memory";
             return out;

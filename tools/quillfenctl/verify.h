@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "device/commands.h"
+#include "device/result.h"
 
 namespace qf::cli {
 
@@ -39,8 +40,8 @@ private:
 
 struct VerifyResult {
     bool same = false;
-    int deviceResult = 1;  // a read-back that failed: its result, else 1
-    std::string what;      // the first difference, or the read that failed, or what matched
+    device::DeviceResult deviceResult = device::DeviceResult::Ok;  // a read-back that failed
+    std::string what;  // the first difference, or the read that failed, or what matched
 };
 
 // Reads back every keymap block and the macro memory that `sent` holds and compares them byte
