@@ -237,7 +237,7 @@ void LightingModel::TintZones() {
     }
 }
 
-int LightingModel::StorePanelOn() {
+text::IniWriteResult LightingModel::StorePanelOn() {
     return WritePanelOn(files_, userSettingsFile_, state_.panelOn);
 }
 
