@@ -27,9 +27,9 @@ Bytes ImageOf(const std::vector<macros::MacroRecord>& list, bool names) {
 
 namespace {
 
-session::SessionSource SourceFor(vkbd::VirtualKeyboard& keyboard,
-                                 const qf::testing::TempHome& home) {
-    session::SessionSource source{keyboard, home.Environment()};
+session::SessionSource SourceFor(vkbd::VirtualKeyboard& keyboard, const qf::testing::TempHome& home,
+                                 bool withHome) {
+    session::SessionSource source{keyboard, withHome ? home.Environment() : app::Environment{}};
     source.timing = device::TransactionTiming::Scaled(0.1);
     // Only the profile folder is made (below): every folder more costs its removal per test.
     source.makeUserFolders = false;
@@ -38,10 +38,12 @@ session::SessionSource SourceFor(vkbd::VirtualKeyboard& keyboard,
 
 }  // namespace
 
-ProfileOpsTest::ProfileOpsTest()
-    : session(SourceFor(keyboard, home),
+ProfileOpsTest::ProfileOpsTest(bool withHome)
+    : session(SourceFor(keyboard, home, withHome),
               {prompter, window, window, view, window.lighting, window, host}) {
-    std::filesystem::create_directories(session.ProfileFolder());
+    if (withHome) {
+        std::filesystem::create_directories(session.ProfileFolder());
+    }
 }
 
 void ProfileOpsTest::SetUp() {

@@ -49,7 +49,9 @@ Bytes ImageOf(const std::vector<macros::MacroRecord>& list, bool names);
 
 class ProfileOpsTest : public ::testing::Test {
 protected:
-    ProfileOpsTest();
+    ProfileOpsTest() : ProfileOpsTest(true) {}
+    // Without a home folder the session has no profile folder.
+    explicit ProfileOpsTest(bool withHome);
     void SetUp() override;
     void TearDown() override;
 

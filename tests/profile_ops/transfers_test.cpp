@@ -571,5 +571,69 @@ TEST_F(TransfersTest, ApplyReportsTheDownloadAndCanWriteEveryProfile) {
     EXPECT_FALSE(host.unapplied);
 }
 
+// A session without a home folder has no profile folder. The working folder is somewhere
+// else's: the run starts in an empty one.
+class NoProfileFolderTest : public ProfileOpsTest {
+protected:
+    NoProfileFolderTest() : ProfileOpsTest(false) {}
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(working.Path());
+        ProfileOpsTest::SetUp();
+    }
+    void TearDown() override {
+        ProfileOpsTest::TearDown();
+        std::filesystem::current_path(previous);
+    }
+
+    TempFolder working;
+    std::filesystem::path previous;
+};
+
+TEST_F(NoProfileFolderTest, TheStoreFollowsTheKeyboardWithoutAnyFile) {
+    ASSERT_TRUE(ProfileFolder().empty());
+    SetKeyboardKeymap(0, WithEntry(Defaults(), kEscPosition, {2, 2, 0x04}));
+
+    // The refresh reads the keyboard in memory.
+    host.unapplied = true;
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord), (KeyRecord{2, 0, 0x01E, 0, 0}));
+    EXPECT_FALSE(host.unapplied);
+
+    // Apply downloads; there is no cache file to keep.
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
+    host.unapplied = true;
+    ApplyReport report;
+    EXPECT_EQ(transfers.ApplyChanges(&report), 1);
+    EXPECT_EQ(report.cacheSaved, 1);
+    EXPECT_EQ(report.download, 1);
+    EXPECT_FALSE(host.unapplied);
+
+    // A reload brings back what the keyboard holds: what Apply wrote, not the later edit.
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {2, 0, 0x01E, 0, 0});
+    EXPECT_EQ(transfers.ReloadStoreFromKeyboard(), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 1);
+
+    EXPECT_EQ(working.Names(), std::vector<std::string>{}) << "a file went to the working folder";
+}
+
+TEST_F(NoProfileFolderTest, AnsweringNoReloadsFromTheKeyboardNotFromTheWorkingFolder) {
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);  // Esc at kind 0, as on the keyboard
+    // A profile file under the cache file's name in the working folder, with Esc disabled.
+    StoreContents stray;
+    stray.mainBlock = NewMainBlock(0);
+    (void)stray.SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
+    Bytes bytes;
+    ASSERT_EQ(BuildProfileFile(stray, bytes), 1);
+    qf::testing::WriteBytes(working / ProfileCachePath({}, 0).string(), bytes);
+
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {8, 0, 10, 0, 0});
+    host.unapplied = true;
+    prompter.decide = [](TextId) { return false; };
+    EXPECT_EQ(switching.SwitchProfile(1), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 0);
+    EXPECT_FALSE(host.unapplied);
+}
+
 }  // namespace
 }  // namespace qf::profiles::testing
