@@ -21,18 +21,18 @@ int Settings::ReadInt(std::string_view name, int defaultValue) const {
     return value.empty() ? defaultValue : text::ParseLeadingInt(value);
 }
 
-int Settings::WriteString(std::string_view name, std::string_view value) {
+text::IniWriteResult Settings::WriteString(std::string_view name, std::string_view value) {
     std::error_code ec;
     std::filesystem::create_directories(storeFile_.parent_path(), ec);
     // A failure to create the folder shows as the write's failure just below.
     return files_.WriteString(storeFile_, kSettingsSection, name, value);
 }
 
-int Settings::WriteInt(std::string_view name, int value) {
+text::IniWriteResult Settings::WriteInt(std::string_view name, int value) {
     return WriteString(name, std::to_string(value));
 }
 
-int Settings::WriteFlag(std::string_view name, int value) {
+text::IniWriteResult Settings::WriteFlag(std::string_view name, int value) {
     return WriteInt(name, (value == 0 || value == 1) ? value : 0);
 }
 
@@ -40,7 +40,7 @@ int Settings::ReadFlip() const {
     return text::ParseLeadingInt(ReadString(kFlipValue, "0"));
 }
 
-int Settings::WriteFlip(int value) {
+text::IniWriteResult Settings::WriteFlip(int value) {
     return WriteFlag(kFlipValue, value);
 }
 

@@ -32,19 +32,19 @@ public:
     // The value read like atoi; `defaultValue` when absent or empty.
     [[nodiscard]] int ReadInt(std::string_view name, int defaultValue = 0) const;
 
-    // Stores the value, creating the store's folder and file as needed. 1 on success; 0 when
-    // the store cannot be written; text::kIniInvalidName for a name or value holding a line
+    // Stores the value, creating the store's folder and file as needed. Written on success;
+    // Failed when the store cannot be written; InvalidName for a name or value holding a line
     // break.
-    [[nodiscard]] int WriteString(std::string_view name, std::string_view value);
+    [[nodiscard]] text::IniWriteResult WriteString(std::string_view name, std::string_view value);
     // Stores "%d" of the value.
-    [[nodiscard]] int WriteInt(std::string_view name, int value);
+    [[nodiscard]] text::IniWriteResult WriteInt(std::string_view name, int value);
     // Stores "%d" of the value when it is 0 or 1, and "0" for any other value: the rule of
     // "Flip" and of the record-delay option.
-    [[nodiscard]] int WriteFlag(std::string_view name, int value);
+    [[nodiscard]] text::IniWriteResult WriteFlag(std::string_view name, int value);
 
     // "Flip": the stored integer, 0 when absent.
     [[nodiscard]] int ReadFlip() const;
-    [[nodiscard]] int WriteFlip(int value);
+    [[nodiscard]] text::IniWriteResult WriteFlip(int value);
 
     // "%s%02d" of "PROFILE" and the number: "PROFILE00", "PROFILE07", "PROFILE123".
     [[nodiscard]] static std::string ProfileRowName(int number);

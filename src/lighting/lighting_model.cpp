@@ -240,7 +240,7 @@ void LightingModel::TintZones() {
     }
 }
 
-int LightingModel::StorePanelOn() {
+text::IniWriteResult LightingModel::StorePanelOn() {
     return WritePanelOn(files_, userSettingsFile_, state_.panelOn);
 }
 

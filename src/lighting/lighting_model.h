@@ -102,9 +102,9 @@ public:
     // The panel sets the paint colour to black on every refresh.
     void ResetPaintColour() { state_.paintColour = kBlack; }
 
-    // The panel switch in memory, and in the settings file ("1" / "0"; 1 when written).
+    // The panel switch in memory, and in the settings file ("1" / "0"; Written when written).
     void SetPanelOn(bool on) { state_.panelOn = on; }
-    int StorePanelOn();
+    [[nodiscard]] text::IniWriteResult StorePanelOn();
 
     // True while a key button click paints its zone: panel on and mode 8.
     bool PaintsZones() const { return state_.panelOn && state_.mode == kZoneColourMode; }

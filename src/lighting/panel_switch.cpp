@@ -8,7 +8,8 @@ bool ReadPanelOn(const text::IniFiles& files, const std::filesystem::path& userS
     return files.GetInt(userSettingsFile, kPanelSection, kPanelOnKey, kPanelOnDefault) == 1;
 }
 
-int WritePanelOn(text::IniFiles& files, const std::filesystem::path& userSettingsFile, bool on) {
+text::IniWriteResult WritePanelOn(text::IniFiles& files,
+                                  const std::filesystem::path& userSettingsFile, bool on) {
     return files.WriteString(userSettingsFile, kPanelSection, kPanelOnKey,
                              on ? kPanelOnValue : kPanelOffValue);
 }

@@ -11,9 +11,10 @@ namespace qf::lighting {
 [[nodiscard]] bool ReadPanelOn(const text::IniFiles& files,
                                const std::filesystem::path& userSettingsFile);
 
-// Writes "1" or "0". 1 when written; 0 when the file could not be written (for example a
+// Writes "1" or "0". Written, or Failed when the file could not be written (for example a
 // missing profile folder).
-[[nodiscard]] int WritePanelOn(text::IniFiles& files, const std::filesystem::path& userSettingsFile,
-                               bool on);
+[[nodiscard]] text::IniWriteResult WritePanelOn(text::IniFiles& files,
+                                                const std::filesystem::path& userSettingsFile,
+                                                bool on);
 
 }  // namespace qf::lighting

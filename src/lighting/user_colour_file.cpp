@@ -13,6 +13,18 @@ bool ValidProfile(int profile) {
     return profile >= 0 && profile < static_cast<int>(kProfileCount);
 }
 
+UserColourResult FromIni(text::IniWriteResult result) {
+    switch (result) {
+        case text::IniWriteResult::Written:
+            return UserColourResult::Written;
+        case text::IniWriteResult::InvalidName:
+            return UserColourResult::BadName;
+        case text::IniWriteResult::Failed:
+            break;
+    }
+    return UserColourResult::Failed;
+}
+
 // "%d,%d,%d"
 std::string ColourValue(Rgb c) {
     return std::to_string(c.r) + ',' + std::to_string(c.g) + ',' + std::to_string(c.b);
@@ -28,34 +40,36 @@ std::filesystem::path UserColourFilePath(const std::filesystem::path& installFol
     return installFolder / relative;
 }
 
-int UserColourFiles::WriteUserModeName(int profile, int mode, std::string_view name) {
+UserColourResult UserColourFiles::WriteUserModeName(int profile, int mode, std::string_view name) {
     if (!ValidProfile(profile)) {
-        return kUserColourBadProfile;
+        return UserColourResult::BadProfile;
     }
     if (mode < 0) {
-        return kUserColourBadMode;
+        return UserColourResult::BadMode;
     }
-    return files_.WriteString(FileOf(profile), kModeNameSection, std::to_string(mode), name);
+    return FromIni(
+        files_.WriteString(FileOf(profile), kModeNameSection, std::to_string(mode), name));
 }
 
-int UserColourFiles::WriteUserModeTools(int profile, int mode, const UserModeTools& tools) {
+UserColourResult UserColourFiles::WriteUserModeTools(int profile, int mode,
+                                                     const UserModeTools& tools) {
     if (!ValidProfile(profile)) {
-        return kUserColourBadProfile;
+        return UserColourResult::BadProfile;
     }
     if (mode < 0) {
-        return kUserColourBadMode;
+        return UserColourResult::BadMode;
     }
     const std::string section = std::string{kModeToolsSectionPrefix} + std::to_string(mode);
-    return files_.Update(FileOf(profile), [&](text::IniDocument& doc) {
-        int result = doc.SetString(section, kToolKey, std::to_string(tools.tool));
-        if (result == 1) {
+    return FromIni(files_.Update(FileOf(profile), [&](text::IniDocument& doc) {
+        text::IniWriteResult result = doc.SetString(section, kToolKey, std::to_string(tools.tool));
+        if (result == text::IniWriteResult::Written) {
             result = doc.SetString(section, kSecondToolColourKey, ColourValue(tools.secondColour));
         }
-        if (result == 1) {
+        if (result == text::IniWriteResult::Written) {
             result = doc.SetString(section, kPaintColourKey, ColourValue(tools.paintColour));
         }
         return result;
-    });
+    }));
 }
 
 }  // namespace qf::lighting

@@ -16,10 +16,14 @@
 
 namespace qf::lighting {
 
-// Results besides 1 (written) and 0 (the file could not be read or written).
-inline constexpr int kUserColourBadProfile = -1;  // profile not 0..2, nothing written
-inline constexpr int kUserColourBadMode = -2;     // user mode position below 0
-inline constexpr int kUserColourBadName = text::kIniInvalidName;  // a name with a line break
+// Results of writing a user colour file.
+enum class UserColourResult : int {
+    Written = 1,
+    Failed = 0,       // the file could not be read or written
+    BadProfile = -1,  // profile not 0..2, nothing written
+    BadMode = -2,     // user mode position below 0, nothing written
+    BadName = static_cast<int>(text::IniWriteResult::InvalidName),  // a name with a line break
+};
 
 // "<install>/Skins/UserDengColor_<profile>.userd".
 std::filesystem::path UserColourFilePath(const std::filesystem::path& installFolder, int profile);
@@ -37,10 +41,11 @@ public:
         : files_(files), installFolder_(std::move(installFolder)) {}
 
     // "MODENAME" / "<mode>" = name in the file of `profile`.
-    [[nodiscard]] int WriteUserModeName(int profile, int mode, std::string_view name);
+    [[nodiscard]] UserColourResult WriteUserModeName(int profile, int mode, std::string_view name);
     // "tool", "jcolor" and "color", in that order, into section "Mode<mode>" of the file of
     // `profile`, in one write of the file.
-    [[nodiscard]] int WriteUserModeTools(int profile, int mode, const UserModeTools& tools);
+    [[nodiscard]] UserColourResult WriteUserModeTools(int profile, int mode,
+                                                      const UserModeTools& tools);
 
     std::filesystem::path FileOf(int profile) const {
         return UserColourFilePath(installFolder_, profile);

@@ -62,12 +62,12 @@ MacroRecorder::MacroRecorder(TickSource tick, app::Settings& settings,
                              const text::LanguageTable& language, KeyboardHooks* hooks)
     : tick_(std::move(tick)), settings_(settings), language_(language), hooks_(hooks) {}
 
-int MacroRecorder::StartRecording(RecordingEditor& editor) {
+RecordResult MacroRecorder::StartRecording(RecordingEditor& editor) {
     if (editor_ == &editor) {
-        return kRecordStarted;
+        return RecordResult::Started;
     }
     if (editor_ != nullptr) {
-        return kRecordBusy;
+        return RecordResult::Busy;
     }
     editor_ = &editor;
     lastEventTime_ = tick_();
@@ -75,19 +75,19 @@ int MacroRecorder::StartRecording(RecordingEditor& editor) {
     leftWinDown_ = rightWinDown_ = false;
     releaseOnlyPressSeen_ = {};
     hooksInstalled_ = hooks_ != nullptr && hooks_->Install();
-    return hooks_ == nullptr || hooksInstalled_ ? kRecordStarted : kRecordHooksFailed;
+    return hooks_ == nullptr || hooksInstalled_ ? RecordResult::Started : RecordResult::HooksFailed;
 }
 
-int MacroRecorder::StopRecording(RecordingEditor& editor) {
+bool MacroRecorder::StopRecording(RecordingEditor& editor) {
     if (editor_ != &editor) {
-        return 0;
+        return false;
     }
     if (hooksInstalled_) {
         hooks_->Remove();
         hooksInstalled_ = false;
     }
     editor_ = nullptr;
-    return 1;
+    return true;
 }
 
 void MacroRecorder::Record(keys::ScanCode scan, std::uint16_t state) {

@@ -50,9 +50,11 @@ inline constexpr keys::ScanCode kLeftWinScan = 0x15B;
 inline constexpr keys::ScanCode kRightWinScan = 0x15C;
 
 // StartRecording results.
-inline constexpr int kRecordStarted = 1;
-inline constexpr int kRecordBusy = 0;          // another editor is recording: nothing changed
-inline constexpr int kRecordHooksFailed = -1;  // recording, but no keystrokes will arrive
+enum class RecordResult : int {
+    Started = 1,
+    Busy = 0,          // another editor is recording: nothing changed
+    HooksFailed = -1,  // recording, but no keystrokes will arrive
+};
 
 // The editor's action list as the recorder sees it.
 class RecordingEditor {
@@ -97,13 +99,13 @@ public:
     MacroRecorder(const MacroRecorder&) = delete;
     MacroRecorder& operator=(const MacroRecorder&) = delete;
 
-    // Starts recording into `editor`: kRecordStarted (also when `editor` already records),
-    // kRecordBusy when another editor records, kRecordHooksFailed when the hooks could not be
-    // installed (the recording state stands; StopRecording ends it as usual). The editor must
-    // call StopRecording before it goes away.
-    [[nodiscard]] int StartRecording(RecordingEditor& editor);
-    // Ends the recording of `editor`: 1, or 0 when `editor` is not recording.
-    int StopRecording(RecordingEditor& editor);
+    // Starts recording into `editor`: Started (also when `editor` already records), Busy when
+    // another editor records, HooksFailed when the hooks could not be installed (the recording
+    // state stands; StopRecording ends it as usual). The editor must call StopRecording before it
+    // goes away.
+    [[nodiscard]] RecordResult StartRecording(RecordingEditor& editor);
+    // Ends the recording of `editor`: true, or false when `editor` is not recording.
+    bool StopRecording(RecordingEditor& editor);
 
     [[nodiscard]] bool IsRecording() const { return editor_ != nullptr; }
     [[nodiscard]] bool IsRecordingInto(const RecordingEditor& editor) const {

@@ -566,9 +566,9 @@ void EditorModel::ToggleRecord() {
     if (current_ < 0 || page() != EditorPage::Macro) {
         return;
     }
-    const int result = deps_.hooks.StartRecording(actions_);
+    const macros::RecordResult result = deps_.hooks.StartRecording(actions_);
     Notify(kEditorRecordingChanged);
-    if (result == macros::kRecordHooksFailed) {
+    if (result == macros::RecordResult::HooksFailed) {
         // No keystroke would ever arrive: say so and leave the recording state.
         StopRecording();
         deps_.prompter.ShowMessage(text::TextId::MACRO_RECORD_NO_HOOKS,

@@ -54,17 +54,17 @@ void HookOwner::StopCapture() {
     Let();
 }
 
-int HookOwner::StartRecording(macros::RecordingEditor& editor) {
+macros::RecordResult HookOwner::StartRecording(macros::RecordingEditor& editor) {
     if (recorder_ == nullptr) {
-        return macros::kRecordBusy;
+        return macros::RecordResult::Busy;
     }
     if (mode_ == HookMode::Capture) {
         // Keep the hooks across the change: Install finds them held.
         mode_ = HookMode::Off;
         sink_ = nullptr;
     }
-    const int result = recorder_->StartRecording(editor);
-    if (result == macros::kRecordStarted || result == macros::kRecordHooksFailed) {
+    const macros::RecordResult result = recorder_->StartRecording(editor);
+    if (result == macros::RecordResult::Started || result == macros::RecordResult::HooksFailed) {
         recordingEditor_ = &editor;
     }
     if (mode_ != HookMode::Recording) {

@@ -74,10 +74,10 @@ public:
     void StopCapture();
 
     // Starts recording into `editor` through the recorder, ending key capture first (the hooks
-    // stay held across the change). The recorder's result: kRecordStarted, kRecordBusy or
-    // kRecordHooksFailed (then the recording state stands until StopRecording, as the recorder
-    // keeps it). kRecordBusy too when no recorder is attached.
-    [[nodiscard]] int StartRecording(macros::RecordingEditor& editor);
+    // stay held across the change). The recorder's result: Started, Busy or HooksFailed (then
+    // the recording state stands until StopRecording, as the recorder keeps it). Busy too when
+    // no recorder is attached.
+    [[nodiscard]] macros::RecordResult StartRecording(macros::RecordingEditor& editor);
     // Ends the recording of `editor`; nothing when it is not recording.
     void StopRecording(macros::RecordingEditor& editor);
     [[nodiscard]] bool IsRecordingInto(const macros::RecordingEditor& editor) const;

@@ -79,8 +79,10 @@ void ProfileSwitching::DiscardChanges() {
     {
         auto store = deps_.store.Lock();
         // The load replaces the store only when the cache file reads completely; otherwise the
-        // store keeps what it holds rather than being left without a main block.
-        reloaded = LoadProfileFile(store, ProfileCachePath(deps_.profileFolder, active)) == 1;
+        // store keeps what it holds rather than being left without a main block. Without a
+        // profile folder there is no cache file (and none is read from the working folder).
+        reloaded = !deps_.profileFolder.empty() &&
+                   LoadProfileFile(store, ProfileCachePath(deps_.profileFolder, active)) == 1;
     }
     // A cache file that is missing or damaged: the keyboard itself holds what was applied.
     if (!reloaded) {

@@ -165,12 +165,25 @@ int ProfileTransfers::ReadKeyboardIntoCache(std::filesystem::path& path) {
 }
 
 int ProfileTransfers::LoadProfileFromKeyboard(bool quiet) {
+    // Without a profile folder there is no cache file (rather than one in the working folder):
+    // the keyboard is read in memory, which gives what loading the file would.
+    const bool noFolder = deps_.profileFolder.empty();
+    StoreContents contents;
     std::filesystem::path cache;
-    const bool read = ReadKeyboardIntoCache(cache) == 1;
+    const bool read =
+        noFolder ? ReadKeyboardContents(contents) == 1 : ReadKeyboardIntoCache(cache) == 1;
     {
         auto store = deps_.store.Lock();
         // Replaces the store only when the whole file loads.
-        const bool loaded = read && LoadProfileFile(store, cache) == 1;
+        bool loaded = false;
+        if (noFolder) {
+            if (read) {
+                *store = std::move(contents);
+                loaded = true;
+            }
+        } else {
+            loaded = read && LoadProfileFile(store, cache) == 1;
+        }
         if (!loaded) {
             FreeStoreContents(store);
             InstallBlankMainBlock(store, 0);
@@ -184,6 +197,9 @@ int ProfileTransfers::LoadProfileFromKeyboard(bool quiet) {
 }
 
 int ProfileTransfers::ReloadStoreFromKeyboard() {
+    if (deps_.profileFolder.empty()) {
+        return ReadKeyboardIntoStore();  // no cache file without a profile folder
+    }
     std::filesystem::path cache;
     if (ReadKeyboardIntoCache(cache) != 1) {
         return 0;
@@ -255,10 +271,13 @@ int ProfileTransfers::ApplyChanges(ApplyReport* report, bool allProfiles) {
     out.attempted = true;
     out.allProfiles = allProfiles;
     auto store = deps_.store.Lock();
-    out.cacheSaved = SaveProfileCache(store, CachePath(), deps_.saveOptions, &out.cacheError);
-    if (out.cacheSaved != 1) {
-        out.failure.reason = "the profile cache file cannot be saved: " + out.cacheError;
-        out.failure.file = CachePath().string();
+    // Without a profile folder the program keeps no cache file: there is nothing to save.
+    if (!deps_.profileFolder.empty()) {
+        out.cacheSaved = SaveProfileCache(store, CachePath(), deps_.saveOptions, &out.cacheError);
+        if (out.cacheSaved != 1) {
+            out.failure.reason = "the profile cache file cannot be saved: " + out.cacheError;
+            out.failure.file = CachePath().string();
+        }
     }
     out.download = ApplyStoreToKeyboard(store, allProfiles, &out.downloadReport);
     out.failure.KeepFirst(out.downloadReport.failure);

@@ -99,15 +99,16 @@ public:
     [[nodiscard]] int ReadKeyboardIntoStore(std::string* error = nullptr,
                                             device::Failure* failure = nullptr);
 
-    // Refreshes the store from the keyboard through the profile cache file; when the keyboard
-    // cannot be read (or the file not loaded) the store becomes a new, empty main block. Then
-    // the assignments are redrawn and, unless `quiet`, the window's unapplied changes cleared.
-    // Always 1.
+    // Refreshes the store from the keyboard through the profile cache file (in memory when
+    // there is no profile folder); when the keyboard cannot be read (or the file not loaded) the
+    // store becomes a new, empty main block. Then the assignments are redrawn and, unless
+    // `quiet`, the window's unapplied changes cleared. Always 1.
     int LoadProfileFromKeyboard(bool quiet);
 
-    // Reads the keyboard into the profile cache file and loads it into the store. 1 when the
-    // store now holds the keyboard's contents; 0 with the store unchanged when the keyboard
-    // cannot be read or the file not written or loaded. Nothing is redrawn.
+    // Reads the keyboard into the profile cache file (in memory when there is no profile folder)
+    // and loads it into the store. 1 when the store now holds the keyboard's contents; 0 with
+    // the store unchanged when the keyboard cannot be read or the file not written or loaded.
+    // Nothing is redrawn.
     [[nodiscard]] int ReloadStoreFromKeyboard() override;
 
     // Validates a profile file and, when valid, makes it the store, saves the cache file (when
@@ -119,9 +120,10 @@ public:
     ImportResult ImportProfileFile(const std::filesystem::path& path,
                                    DownloadReport* report = nullptr);
 
-    // The main window's Apply: when it has unapplied changes, saves the cache file and
-    // downloads the active profile (all three profiles with `allProfiles`, for an import whose
-    // download failed); the changes count as applied only when both succeed. 1 when both
+    // The main window's Apply: when it has unapplied changes, saves the cache file (when there
+    // is a profile folder) and downloads the active profile (all three profiles with
+    // `allProfiles`, for an import whose download failed); the changes count as applied only
+    // when both succeed. 1 when both
     // succeeded or there was nothing to apply, else 0. `report`, when given, says what ran.
     int ApplyChanges(ApplyReport* report = nullptr, bool allProfiles = false);
 

@@ -22,7 +22,7 @@ bool LoadLanguage(const fs::path& file, text::LanguageTable& language, int& sett
         return false;
     }
     text::IniDocument doc;
-    if (text::LoadIniFile(file, doc) != text::kIniLoaded) {
+    if (text::LoadIniFile(file, doc) != text::IniLoadResult::Loaded) {
         return false;
     }
     language.Load(text::TextLoader::MessageTexts, doc);

@@ -158,6 +158,9 @@ public:
     [[nodiscard]] lighting::UserColourFiles& userColours() { return *userColours_; }
     [[nodiscard]] macros::MacroRecorder& recorder() { return *recorder_; }
     [[nodiscard]] monitor::DeviceWindowHandlers& handlers() { return *handlers_; }
+    // The profile buttons as the handlers reach them: the window's view, kept to the profiles
+    // the lighting model can show.
+    [[nodiscard]] monitor::CurrentProfileView& currentProfileView() { return *currentView_; }
     [[nodiscard]] monitor::DeviceMonitor& monitor() { return *monitor_; }
     [[nodiscard]] text::Prompter& prompter() { return windows_.prompter; }
 

@@ -14,8 +14,6 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kNoLine = std::numeric_limits<std::size_t>::max();
-// Update's edit result for "nothing changed, nothing to write".
-constexpr int kUnchanged = 2;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -348,20 +346,21 @@ void IniDocument::InsertLine(std::size_t at, std::string text) {
                   ParseLine(std::move(text), std::string(LineEnding())));
 }
 
-int IniDocument::SetString(std::string_view section, std::string_view key, std::string_view value) {
+IniWriteResult IniDocument::SetString(std::string_view section, std::string_view key,
+                                      std::string_view value) {
     const bool badSection = section.empty() || section.find(']') != std::string_view::npos ||
                             HasLineBreakOrNul(section) || Trim(section) != section;
     const bool badKey = key.empty() || key.front() == '[' || key.front() == ';' ||
                         key.find('=') != std::string_view::npos || HasLineBreakOrNul(key) ||
                         Trim(key) != key;
     if (badSection || badKey || HasLineBreakOrNul(value)) {
-        return kIniInvalidName;
+        return IniWriteResult::InvalidName;
     }
     const std::string encoded = EncodeValue(value);
     if (const auto at = FindKeyLine(section, key)) {
         Line& line = lines_[*at];
         line.text = line.text.substr(0, line.valueStart) + encoded;
-        return 1;  // positions and names are unchanged: the index still holds
+        return IniWriteResult::Written;  // positions and names are unchanged: the index still holds
     }
     const std::string keyLine = std::string(key) + "=" + encoded;
     const SectionIndex* s = FindSection(section);
@@ -380,63 +379,63 @@ int IniDocument::SetString(std::string_view section, std::string_view key, std::
         InsertLine(at, keyLine);
     }
     Reindex();
-    return 1;
+    return IniWriteResult::Written;
 }
 
-int IniDocument::DeleteKey(std::string_view section, std::string_view key) {
+bool IniDocument::DeleteKey(std::string_view section, std::string_view key) {
     const auto at = FindKeyLine(section, key);
     if (!at) {
-        return 0;
+        return false;
     }
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*at));
     Reindex();
-    return 1;
+    return true;
 }
 
-int IniDocument::DeleteSection(std::string_view section) {
+bool IniDocument::DeleteSection(std::string_view section) {
     const SectionIndex* s = FindSection(section);
     if (s == nullptr || s->header == kNoLine) {
-        return 0;
+        return false;
     }
     const std::size_t begin = s->header;
     const std::size_t end = s->end;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(begin),
                  lines_.begin() + static_cast<std::ptrdiff_t>(end));
     Reindex();
-    return 1;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Files
 
-int LoadIniFile(const std::filesystem::path& path, IniDocument& out, std::string* error) {
+IniLoadResult LoadIniFile(const std::filesystem::path& path, IniDocument& out, std::string* error) {
     out = IniDocument();
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (status.type() == std::filesystem::file_type::not_found) {
-        return kIniMissing;
+        return IniLoadResult::Missing;
     }
     if (ec) {
         SetError(error, "cannot examine " + path.string() + ": " + ec.message());
-        return kIniUnreadable;
+        return IniLoadResult::Unreadable;
     }
     if (status.type() == std::filesystem::file_type::regular) {
         const auto size = std::filesystem::file_size(path, ec);
         if (!ec && size > kIniMaxFileBytes) {
             SetError(error, path.string() + " is larger than " + std::to_string(kIniMaxFileBytes) +
                                 " bytes");
-            return kIniTooLarge;
+            return IniLoadResult::TooLarge;
         }
     }
     std::vector<std::uint8_t> bytes;
     std::string readError;
     if (ReadWholeFile(path, bytes, kIniMaxFileBytes, &readError) != 1) {
         SetError(error, readError);
-        return kIniUnreadable;
+        return IniLoadResult::Unreadable;
     }
     out = IniDocument::Parse(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return kIniLoaded;
+    return IniLoadResult::Loaded;
 }
 
 std::string IniFiles::GetString(const std::filesystem::path& path, std::string_view section,
@@ -471,50 +470,73 @@ std::shared_ptr<std::mutex> IniFiles::LockFor(const std::filesystem::path& path)
     return lock;
 }
 
-int IniFiles::Update(const std::filesystem::path& path,
-                     const std::function<int(IniDocument&)>& edit, std::string* error) {
+IniWriteResult IniFiles::EditFile(const std::filesystem::path& path, const Edit& edit,
+                                  std::string* error) {
     const std::shared_ptr<std::mutex> lock = LockFor(path);
     std::lock_guard<std::mutex> guard(*lock);
     IniDocument doc;
-    const int loaded = LoadIniFile(path, doc, error);
-    if (loaded != kIniLoaded && loaded != kIniMissing) {
-        return 0;  // never replace a file we could not read
+    const IniLoadResult loaded = LoadIniFile(path, doc, error);
+    if (loaded != IniLoadResult::Loaded && loaded != IniLoadResult::Missing) {
+        return IniWriteResult::Failed;  // never replace a file we could not read
     }
-    const int edited = edit(doc);
-    if (edited != 1) {
-        return edited;
+    const std::optional<IniWriteResult> edited = edit(doc);
+    if (!edited) {
+        return IniWriteResult::Written;  // nothing changed: nothing to write
+    }
+    if (*edited != IniWriteResult::Written) {
+        return *edited;
     }
     const std::string text = doc.Serialise();
     return WriteFileAtomically(path,
                                std::span<const std::uint8_t>(
                                    reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-                               faults_.load(), error);
+                               faults_.load(), error) == 1
+               ? IniWriteResult::Written
+               : IniWriteResult::Failed;
 }
 
-int IniFiles::WriteString(const std::filesystem::path& path, std::string_view section,
-                          std::string_view key, std::string_view value, std::string* error) {
-    const int result = Update(
+IniWriteResult IniFiles::Update(const std::filesystem::path& path,
+                                const std::function<IniWriteResult(IniDocument&)>& edit,
+                                std::string* error) {
+    return EditFile(
+        path, [&](IniDocument& doc) { return std::optional<IniWriteResult>(edit(doc)); }, error);
+}
+
+IniWriteResult IniFiles::WriteString(const std::filesystem::path& path, std::string_view section,
+                                     std::string_view key, std::string_view value,
+                                     std::string* error) {
+    const IniWriteResult result = Update(
         path, [&](IniDocument& doc) { return doc.SetString(section, key, value); }, error);
-    if (result == kIniInvalidName) {
+    if (result == IniWriteResult::InvalidName) {
         SetError(error, "invalid section, key or value for " + path.string());
     }
     return result;
 }
 
-int IniFiles::DeleteKey(const std::filesystem::path& path, std::string_view section,
-                        std::string_view key, std::string* error) {
-    const int result = Update(
-        path, [&](IniDocument& doc) { return doc.DeleteKey(section, key) == 1 ? 1 : kUnchanged; },
+IniWriteResult IniFiles::DeleteKey(const std::filesystem::path& path, std::string_view section,
+                                   std::string_view key, std::string* error) {
+    return EditFile(
+        path,
+        [&](IniDocument& doc) -> std::optional<IniWriteResult> {
+            if (!doc.DeleteKey(section, key)) {
+                return std::nullopt;
+            }
+            return IniWriteResult::Written;
+        },
         error);
-    return result == kUnchanged ? 1 : result;
 }
 
-int IniFiles::DeleteSection(const std::filesystem::path& path, std::string_view section,
-                            std::string* error) {
-    const int result = Update(
-        path, [&](IniDocument& doc) { return doc.DeleteSection(section) == 1 ? 1 : kUnchanged; },
+IniWriteResult IniFiles::DeleteSection(const std::filesystem::path& path, std::string_view section,
+                                       std::string* error) {
+    return EditFile(
+        path,
+        [&](IniDocument& doc) -> std::optional<IniWriteResult> {
+            if (!doc.DeleteSection(section)) {
+                return std::nullopt;
+            }
+            return IniWriteResult::Written;
+        },
         error);
-    return result == kUnchanged ? 1 : result;
 }
 
 }  // namespace qf::text

@@ -45,12 +45,19 @@ inline constexpr std::size_t kIniValueMaxChars = 259;
 inline constexpr std::size_t kIniMaxFileBytes = 16u * 1024u * 1024u;
 
 // Results of loading an INI file.
-inline constexpr int kIniLoaded = 1;       // the file was read and parsed
-inline constexpr int kIniMissing = 0;      // no such file: the document is empty
-inline constexpr int kIniTooLarge = -1;    // larger than kIniMaxFileBytes: refused
-inline constexpr int kIniUnreadable = -2;  // exists but cannot be read (rights, a folder, ...)
-// Results of writing, besides 1 (written) and 0 (the file could not be written).
-inline constexpr int kIniInvalidName = -3;  // a name or value that would break the file's lines
+enum class IniLoadResult : int {
+    Loaded = 1,       // the file was read and parsed
+    Missing = 0,      // no such file: the document is empty
+    TooLarge = -1,    // larger than kIniMaxFileBytes: refused
+    Unreadable = -2,  // exists but cannot be read (rights, a folder, ...)
+};
+
+// Results of changing a document or writing an INI file.
+enum class IniWriteResult : int {
+    Written = 1,       // changed (and, for a file, written)
+    Failed = 0,        // the file could not be read or written: it is left as it was
+    InvalidName = -3,  // a name or value that would break the file's lines: nothing changed
+};
 
 // Cuts `text` to at most `maxChars` UTF-8 characters, never inside a character's bytes. Bytes
 // that are not valid UTF-8 count as one character each.
@@ -100,17 +107,17 @@ public:
 
     // Sets key = value, creating the key and the section as needed. A value with surrounding
     // blanks, or one that itself starts and ends with the same quote, is written in double quotes
-    // so that it reads back exactly. 1 on success; kIniInvalidName (nothing changed) when the
+    // so that it reads back exactly. Written on success; InvalidName (nothing changed) when the
     // section is empty or holds ']', a line break or a NUL byte, or has surrounding blanks; when
     // the key is empty, starts with '[' or ';', holds '=', a line break or a NUL byte, or has
     // surrounding blanks; or when the value holds a line break or a NUL byte.
-    [[nodiscard]] int SetString(std::string_view section, std::string_view key,
-                                std::string_view value);
-    // Removes the key's line. 1 when removed, 0 when there was no such key.
-    int DeleteKey(std::string_view section, std::string_view key);
-    // Removes the section's header and every line up to the next header. 1 when removed, 0 when
-    // there was no such section.
-    int DeleteSection(std::string_view section);
+    [[nodiscard]] IniWriteResult SetString(std::string_view section, std::string_view key,
+                                           std::string_view value);
+    // Removes the key's line. True when removed, false when there was no such key.
+    bool DeleteKey(std::string_view section, std::string_view key);
+    // Removes the section's header and every line up to the next header. True when removed,
+    // false when there was no such section.
+    bool DeleteSection(std::string_view section);
 
     [[nodiscard]] bool HasByteOrderMark() const { return bom_; }
     // "\r\n" or "\n": the ending new lines get.
@@ -144,10 +151,10 @@ private:
     std::vector<std::string> sectionOrder_;      // section names as spelled, first occurrences
 };
 
-// Reads and parses an INI file. Returns kIniLoaded, kIniMissing (out empty), kIniTooLarge or
-// kIniUnreadable (out empty); `error`, when given, receives a description of a failure.
-[[nodiscard]] int LoadIniFile(const std::filesystem::path& path, IniDocument& out,
-                              std::string* error = nullptr);
+// Reads and parses an INI file. Returns Loaded, Missing (out empty), TooLarge or Unreadable (out
+// empty); `error`, when given, receives a description of a failure.
+[[nodiscard]] IniLoadResult LoadIniFile(const std::filesystem::path& path, IniDocument& out,
+                                        std::string* error = nullptr);
 
 // The INI files of one application: read-modify-write of a file under a lock of its own, so two
 // threads writing the same file never lose each other's values; every write replaces the file
@@ -169,31 +176,42 @@ public:
     [[nodiscard]] int GetInt(const std::filesystem::path& path, std::string_view section,
                              std::string_view key, int defaultValue) const;
 
-    // Sets one value, creating the file and section as needed (not the folder). 1 on success;
-    // 0 when the file cannot be read (too large, unreadable: it is then left as it is) or
-    // written; kIniInvalidName as IniDocument::SetString.
-    [[nodiscard]] int WriteString(const std::filesystem::path& path, std::string_view section,
-                                  std::string_view key, std::string_view value,
-                                  std::string* error = nullptr);
-    // 1 when the key was removed or was not there; 0 when the file could not be read or written.
-    [[nodiscard]] int DeleteKey(const std::filesystem::path& path, std::string_view section,
-                                std::string_view key, std::string* error = nullptr);
-    [[nodiscard]] int DeleteSection(const std::filesystem::path& path, std::string_view section,
-                                    std::string* error = nullptr);
+    // Sets one value, creating the file and section as needed (not the folder). Written on
+    // success; Failed when the file cannot be read (too large, unreadable: it is then left as it
+    // is) or written; InvalidName as IniDocument::SetString.
+    [[nodiscard]] IniWriteResult WriteString(const std::filesystem::path& path,
+                                             std::string_view section, std::string_view key,
+                                             std::string_view value, std::string* error = nullptr);
+    // Written when the key was removed or was not there; Failed when the file could not be read
+    // or written.
+    [[nodiscard]] IniWriteResult DeleteKey(const std::filesystem::path& path,
+                                           std::string_view section, std::string_view key,
+                                           std::string* error = nullptr);
+    [[nodiscard]] IniWriteResult DeleteSection(const std::filesystem::path& path,
+                                               std::string_view section,
+                                               std::string* error = nullptr);
 
     // Several edits as one: loads the file (an empty document when missing), calls `edit` under
-    // the file's lock and writes the file when `edit` returns 1. Returns `edit`'s result when it
-    // is not 1, 0 when the file cannot be read or written, 1 when written.
-    [[nodiscard]] int Update(const std::filesystem::path& path,
-                             const std::function<int(IniDocument&)>& edit,
-                             std::string* error = nullptr);
+    // the file's lock and writes the file when `edit` returns Written. Returns `edit`'s result
+    // when it is not Written, Failed when the file cannot be read or written, Written when
+    // written.
+    [[nodiscard]] IniWriteResult Update(const std::filesystem::path& path,
+                                        const std::function<IniWriteResult(IniDocument&)>& edit,
+                                        std::string* error = nullptr);
 
     // Fault seam for crash-safety tests: every later write of this object goes through
     // WriteFileAtomically with `faults` (null: none). The object must outlive those writes.
     void SetWriteFaults(const WriteFaults* faults) { faults_.store(faults); }
 
 private:
+    // What an edit asks for: nothing when it left the document as it was (the file is not
+    // written and the edit counts as done), Written to write the document, any other result to
+    // stop with it.
+    using Edit = std::function<std::optional<IniWriteResult>(IniDocument&)>;
+
     std::shared_ptr<std::mutex> LockFor(const std::filesystem::path& path);
+    [[nodiscard]] IniWriteResult EditFile(const std::filesystem::path& path, const Edit& edit,
+                                          std::string* error);
 
     std::atomic<const WriteFaults*> faults_{nullptr};
     std::mutex locksMutex_;

@@ -43,9 +43,9 @@ void LanguageTable::Load(TextLoader loader, const IniDocument& languageFile) {
     }
 }
 
-int LanguageTable::Load(TextLoader loader, const std::filesystem::path& languageFile) {
+IniLoadResult LanguageTable::Load(TextLoader loader, const std::filesystem::path& languageFile) {
     IniDocument doc;
-    const int result = LoadIniFile(languageFile, doc);
+    const IniLoadResult result = LoadIniFile(languageFile, doc);
     Load(loader, doc);
     return result;
 }

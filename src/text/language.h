@@ -66,7 +66,7 @@ public:
     void Load(TextLoader loader, const IniDocument& languageFile);
     // Runs a loader on the language file as it is on disk now. A missing or unreadable file
     // reads as empty: every text of the loader becomes empty. Returns LoadIniFile's result.
-    int Load(TextLoader loader, const std::filesystem::path& languageFile);
+    IniLoadResult Load(TextLoader loader, const std::filesystem::path& languageFile);
 
 private:
     std::array<std::string, kTextCount> texts_;

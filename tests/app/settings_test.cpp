@@ -28,13 +28,13 @@ TEST_F(SettingsTest, AbsentValuesReadAsTheirDefault) {
 }
 
 TEST_F(SettingsTest, WritingCreatesTheStoreInSectionProfiles) {
-    ASSERT_EQ(settings.WriteString("PROFILE00", "2"), 1);
-    ASSERT_EQ(settings.WriteFlip(1), 1);
+    ASSERT_EQ(settings.WriteString("PROFILE00", "2"), text::IniWriteResult::Written);
+    ASSERT_EQ(settings.WriteFlip(1), text::IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(store), "[PROFILES]\nPROFILE00=2\nFlip=1\n");
     EXPECT_EQ(settings.ReadFlip(), 1);
     // Value names are matched without regard to case, like the store always did.
     EXPECT_EQ(settings.ReadString("flip"), "1");
-    ASSERT_EQ(settings.WriteFlip(0), 1);
+    ASSERT_EQ(settings.WriteFlip(0), text::IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(store), "[PROFILES]\nPROFILE00=2\nFlip=0\n");
 }
 
@@ -49,9 +49,9 @@ TEST_P(SettingsFlag, OnlyZeroAndOneAreStoredAsGiven) {
     TempFolder config;
     text::IniFiles files;
     Settings settings(files, config / "s.conf");
-    ASSERT_EQ(settings.WriteFlip(GetParam().written), 1);
+    ASSERT_EQ(settings.WriteFlip(GetParam().written), text::IniWriteResult::Written);
     EXPECT_EQ(settings.ReadString("Flip", "absent"), GetParam().stored);
-    ASSERT_EQ(settings.WriteFlag("RecordDelay", GetParam().written), 1);
+    ASSERT_EQ(settings.WriteFlag("RecordDelay", GetParam().written), text::IniWriteResult::Written);
     EXPECT_EQ(settings.ReadString("RecordDelay", "absent"), GetParam().stored);
 }
 
@@ -68,20 +68,22 @@ TEST_F(SettingsTest, StoredFlipIsReadAsAnInteger) {
 
 TEST_F(SettingsTest, LongValuesAreKeptWhole) {
     const std::string path = "/home/u/" + std::string(400, 'p') + ".fwc";
-    ASSERT_EQ(settings.WriteString(Settings::ProfileRowName(1), path), 1);
+    ASSERT_EQ(settings.WriteString(Settings::ProfileRowName(1), path),
+              text::IniWriteResult::Written);
     EXPECT_EQ(settings.ReadString("PROFILE01", ""), path);
 }
 
 TEST_F(SettingsTest, ValuesWithLineBreaksAreRefusedAndTheStoreKept) {
-    ASSERT_EQ(settings.WriteString("PROFILE00", "1"), 1);
-    EXPECT_EQ(settings.WriteString("PROFILE01", "/a\n[EVIL]\nx=1"), text::kIniInvalidName);
+    ASSERT_EQ(settings.WriteString("PROFILE00", "1"), text::IniWriteResult::Written);
+    EXPECT_EQ(settings.WriteString("PROFILE01", "/a\n[EVIL]\nx=1"),
+              text::IniWriteResult::InvalidName);
     EXPECT_EQ(TempFolder::Read(store), "[PROFILES]\nPROFILE00=1\n");
 }
 
 TEST_F(SettingsTest, UnwritableStoreReportsFailure) {
     TempFolder::Write(config / "blocker", "a file where a folder should be");
     Settings blocked(files, config / "blocker" / "Quillfen.conf");
-    EXPECT_EQ(blocked.WriteFlip(1), 0);
+    EXPECT_EQ(blocked.WriteFlip(1), text::IniWriteResult::Failed);
 }
 
 TEST(SettingsNames, ProfileRowNamesHaveTwoDigitsAtLeast) {

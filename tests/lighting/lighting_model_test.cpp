@@ -128,7 +128,7 @@ TEST_F(LightingTest, ReadTakesThePanelSwitchFromTheSettingsFile) {
     EXPECT_FALSE(model.state().panelOn);  // no file: off
 
     model.SetPanelOn(true);
-    ASSERT_EQ(model.StorePanelOn(), 1);
+    ASSERT_EQ(model.StorePanelOn(), text::IniWriteResult::Written);
     EXPECT_EQ(files.GetString(settingsFile, "KEYCOLOR", "DengCheck", ""), "1");
     model.SetPanelOn(false);
     ASSERT_EQ(model.ReadLightingState(false), LightingRead::Read);
@@ -136,14 +136,16 @@ TEST_F(LightingTest, ReadTakesThePanelSwitchFromTheSettingsFile) {
 }
 
 TEST_F(LightingTest, UnreadableDeviceInfoEmptiesOnlyTheModeList) {
-    ASSERT_EQ(files.WriteString(settingsFile, "KEYCOLOR", "DengCheck", "1"), 1);
+    ASSERT_EQ(files.WriteString(settingsFile, "KEYCOLOR", "DengCheck", "1"),
+              text::IniWriteResult::Written);
     ReadAndClear();
     const LightingState before = model.state();
     ASSERT_FALSE(before.modeEntries.empty());
 
     // Everything the keyboard holds changes; none of it may be read.
     SetKeyboardRecord(0, SampleRecord());
-    ASSERT_EQ(files.WriteString(settingsFile, "KEYCOLOR", "DengCheck", "0"), 1);
+    ASSERT_EQ(files.WriteString(settingsFile, "KEYCOLOR", "DengCheck", "0"),
+              text::IniWriteResult::Written);
     service.refused = {Byte(C::ReadDeviceInfo)};
 
     EXPECT_EQ(model.ReadLightingState(true), LightingRead::DeviceInfoUnreadable);

@@ -33,20 +33,21 @@ TEST_F(UserColourFileTest, FileNameCarriesTheProfileNumber) {
 }
 
 TEST_F(UserColourFileTest, RenamingMode0OfProfile2) {
-    EXPECT_EQ(writer.WriteUserModeName(2, 0, "Night"), 1);
+    EXPECT_EQ(writer.WriteUserModeName(2, 0, "Night"), lighting::UserColourResult::Written);
     EXPECT_EQ(Content(2), "[MODENAME]\n0=Night\n");
     EXPECT_FALSE(std::filesystem::exists(writer.FileOf(0)));
     EXPECT_FALSE(std::filesystem::exists(writer.FileOf(1)));
 }
 
 TEST_F(UserColourFileTest, TwoRenamesLeaveOneLineWithTheLastText) {
-    ASSERT_EQ(writer.WriteUserModeName(1, 4, "Day"), 1);
-    ASSERT_EQ(writer.WriteUserModeName(1, 4, "Dusk"), 1);
+    ASSERT_EQ(writer.WriteUserModeName(1, 4, "Day"), lighting::UserColourResult::Written);
+    ASSERT_EQ(writer.WriteUserModeName(1, 4, "Dusk"), lighting::UserColourResult::Written);
     EXPECT_EQ(Content(1), "[MODENAME]\n4=Dusk\n");
 }
 
 TEST_F(UserColourFileTest, PureRedForMode3OfProfile0WritesToolsInOrder) {
-    EXPECT_EQ(writer.WriteUserModeTools(0, 3, UserModeTools{0, kBlack, Rgb{255, 0, 0}}), 1);
+    EXPECT_EQ(writer.WriteUserModeTools(0, 3, UserModeTools{0, kBlack, Rgb{255, 0, 0}}),
+              lighting::UserColourResult::Written);
     EXPECT_EQ(Content(0), "[Mode3]\ntool=0\njcolor=0,0,0\ncolor=255,0,0\n");
 }
 
@@ -56,8 +57,9 @@ TEST_F(UserColourFileTest, OtherSectionsAndKeysAreKept) {
         "extra=keep me\r\n[Other]\r\nx=1\r\n";
     TempFolder::Write(writer.FileOf(1), original);
 
-    ASSERT_EQ(writer.WriteUserModeTools(1, 0, UserModeTools{0, kBlack, Rgb{9, 8, 7}}), 1);
-    ASSERT_EQ(writer.WriteUserModeName(1, 2, "Storm"), 1);
+    ASSERT_EQ(writer.WriteUserModeTools(1, 0, UserModeTools{0, kBlack, Rgb{9, 8, 7}}),
+              lighting::UserColourResult::Written);
+    ASSERT_EQ(writer.WriteUserModeName(1, 2, "Storm"), lighting::UserColourResult::Written);
 
     EXPECT_EQ(Content(1),
               "; written by hand\r\n[MODENAME]\r\n0=Night\r\n1=Day\r\n2=Storm\r\n[Mode0]\r\n"
@@ -67,20 +69,21 @@ TEST_F(UserColourFileTest, OtherSectionsAndKeysAreKept) {
 TEST_F(UserColourFileTest, AMissingSkinsFolderFailsWithoutCreatingIt) {
     TempFolder bare;
     UserColourFiles elsewhere{files, bare.Path()};
-    EXPECT_EQ(elsewhere.WriteUserModeName(0, 0, "Night"), 0);
-    EXPECT_EQ(elsewhere.WriteUserModeTools(0, 0, UserModeTools{}), 0);
+    EXPECT_EQ(elsewhere.WriteUserModeName(0, 0, "Night"), lighting::UserColourResult::Failed);
+    EXPECT_EQ(elsewhere.WriteUserModeTools(0, 0, UserModeTools{}),
+              lighting::UserColourResult::Failed);
     EXPECT_FALSE(std::filesystem::exists(bare / "Skins"));
 }
 
 TEST_F(UserColourFileTest, BadArgumentsWriteNothing) {
-    ASSERT_EQ(writer.WriteUserModeName(0, 0, "Night"), 1);
+    ASSERT_EQ(writer.WriteUserModeName(0, 0, "Night"), lighting::UserColourResult::Written);
     const std::string before = Content(0);
 
-    EXPECT_EQ(writer.WriteUserModeName(3, 0, "x"), kUserColourBadProfile);
-    EXPECT_EQ(writer.WriteUserModeName(-1, 0, "x"), kUserColourBadProfile);
-    EXPECT_EQ(writer.WriteUserModeTools(0, -1, UserModeTools{}), kUserColourBadMode);
+    EXPECT_EQ(writer.WriteUserModeName(3, 0, "x"), UserColourResult::BadProfile);
+    EXPECT_EQ(writer.WriteUserModeName(-1, 0, "x"), UserColourResult::BadProfile);
+    EXPECT_EQ(writer.WriteUserModeTools(0, -1, UserModeTools{}), UserColourResult::BadMode);
     // A name that would break the file's lines.
-    EXPECT_EQ(writer.WriteUserModeName(0, 0, "two\nlines"), kUserColourBadName);
+    EXPECT_EQ(writer.WriteUserModeName(0, 0, "two\nlines"), UserColourResult::BadName);
 
     EXPECT_EQ(Content(0), before);
     EXPECT_FALSE(std::filesystem::exists(writer.FileOf(3)));
@@ -116,13 +119,13 @@ TEST(PanelSwitchWriteTest, WritesOneAndZeroAndKeepsTheRestOfTheFile) {
     const auto file = folder / "mrgo.ini";
     TempFolder::Write(file, "[OTHER]\nx=y\n");
     text::IniFiles files;
-    ASSERT_EQ(WritePanelOn(files, file, true), 1);
+    ASSERT_EQ(WritePanelOn(files, file, true), text::IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(file), "[OTHER]\nx=y\n[KEYCOLOR]\nDengCheck=1\n");
-    ASSERT_EQ(WritePanelOn(files, file, false), 1);
+    ASSERT_EQ(WritePanelOn(files, file, false), text::IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(file), "[OTHER]\nx=y\n[KEYCOLOR]\nDengCheck=0\n");
     EXPECT_FALSE(ReadPanelOn(files, file));
 
-    EXPECT_EQ(WritePanelOn(files, folder / "missing/mrgo.ini", true), 0);
+    EXPECT_EQ(WritePanelOn(files, folder / "missing/mrgo.ini", true), text::IniWriteResult::Failed);
 }
 
 }  // namespace

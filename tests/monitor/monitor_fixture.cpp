@@ -12,13 +12,19 @@ void MonitorTest::Start(StartOptions options) {
     if (options.prepare) {
         options.prepare(*keyboard);
     }
-    // Short transaction waits: a reply that never comes costs milliseconds, not seconds.
-    link = std::make_unique<device::DeviceLink>(*keyboard, device::TransactionTiming::Scaled(0.05));
-    refresh = std::make_unique<KeyboardRefreshOverLink>(link->commands(), state, calls);
+    // No home folder: the monitor keeps no files. Short transaction waits: a reply that never
+    // comes costs milliseconds, not seconds.
+    session::SessionSource source{*keyboard, {}};
+    source.timing = device::TransactionTiming::Scaled(0.05);
+    source.monitorTiming.readyPoll = std::chrono::milliseconds(1);
+    session = std::make_unique<session::Session>(
+        source, session::SessionWindows{prompter, window, bankView, assignmentView, tints,
+                                        windowView, host});
+    refresh = std::make_unique<KeyboardRefreshOverLink>(session->commands(), state(), calls);
     handlers = std::make_unique<DeviceWindowHandlers>(WindowHandlerDependencies{
         .window = window,
-        .store = store,
-        .ledStatus = led,
+        .store = session->store(),
+        .ledStatus = led(),
         .view = windowView,
         .keyboard = *refresh,
         .lighting = &lighting,
@@ -30,47 +36,35 @@ void MonitorTest::Start(StartOptions options) {
         },
         [this](std::uint32_t timerId) { (void)handlers->OnTimer(timerId); });
     window.SetReady(options.ready);
-    state.openedOnce.store(options.openedOnce ? 1 : 0);
-
-    monitor = std::make_unique<DeviceMonitor>(
-        MonitorDependencies{
-            .link = *link,
-            .appState = state,
-            .window = window,
-            .ledStatus = led,
-            .bankView = bankView,
-            .defaultKeymap = defaultKeymap,
-            .prompter = prompter,
-            .language = language,
-        },
-        MonitorTiming{.readyPoll = std::chrono::milliseconds(1)});
-    (void)monitor->Start();
+    state().openedOnce.store(options.openedOnce ? 1 : 0);
+    (void)session->StartMonitor();
 }
 
 void MonitorTest::TearDown() {
-    if (monitor) {
-        monitor->Stop();
+    if (session) {
+        session->StopMonitor();
     }
     if (keyboard) {
         keyboard->WaitIdle();  // a delivery that began before Stop has ended
     }
     window.Close();
-    monitor.reset();
-    link.reset();
+    handlers.reset();
+    refresh.reset();
+    session.reset();
     keyboard.reset();
 }
 
 void MonitorTest::Settle() {
     keyboard->WaitIdle();
-    monitor->WaitIdle();
+    monitor().WaitIdle();
     window.RunOnWindowThread([] {});
     // A timer started by the last key event may have queued a send: let it run too.
-    monitor->WaitIdle();
+    monitor().WaitIdle();
     window.RunOnWindowThread([] {});
 }
 
 void MonitorTest::SetStoreRecord(std::size_t profile, std::size_t record, std::uint16_t kind) {
-    auto access = store.Lock();
+    auto access = session->store().Lock();
     keys::KeyRecord r = access->BlockRecord(profile, record);
     r.kind = kind;
     ASSERT_TRUE(access->SetBlockRecord(profile, record, r));

@@ -1,5 +1,8 @@
-// The device monitor and the window-side handlers wired to the virtual keyboard and a fake
-// window with its own thread, plus recording views and refresh hooks.
+// The session's device monitor over the virtual keyboard and a fake window with its own thread,
+// plus recording views. The window's messages go to handlers of the fixture's own, whose
+// refresh hooks log their calls instead of reloading the store and the lighting (the session's
+// handlers, with the real transfers and lighting model behind them, are the refresh-path
+// test's).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,17 +16,16 @@
 
 #include "app/app_state.h"
 #include "device/commands.h"
-#include "device/device_link.h"
 #include "device/result.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "fake_window.h"
 #include "keys/default_keymap.h"
 #include "monitor/device_monitor.h"
 #include "monitor/window_handlers.h"
-#include "profiles/profile_store.h"
+#include "session/session.h"
 #include "support/monitor_fakes.h"
+#include "support/profile_fakes.h"
 #include "support/recording_prompter.h"
-#include "text/language.h"
 
 namespace qf::monitor::test {
 
@@ -119,23 +121,26 @@ protected:
         return keyboard->ReceivedLedStatuses();
     }
 
+    // The session's objects; Start builds the session.
+    app::AppState& state() { return session->appState(); }
+    LedStatusWord& led() { return session->ledStatus(); }
+    keys::DefaultKeymap& defaultKeymap() { return session->defaultKeymap(); }
+    DeviceMonitor& monitor() { return session->monitor(); }
+
     FakeWindow window;
     std::unique_ptr<vkbd::VirtualKeyboard> keyboard;
-    std::unique_ptr<device::DeviceLink> link;
-    app::AppState state;
-    LedStatusWord led;
-    keys::DefaultKeymap defaultKeymap;
-    text::LanguageTable language;
-    profiles::ProfileStore store;
     CallLog calls;
     RecordingBankView bankView;
     RecordingWindowView windowView;
     RecordingPrompter prompter;
+    qf::testing::RecordingAssignmentView assignmentView;
+    lighting::NoLightingView tints;
+    qf::testing::RecordingSwitchHost host;
     RecordingLighting lighting{calls};
-    std::unique_ptr<KeyboardRefreshOverLink> refresh;
     std::vector<std::string> traces;  // written on the window thread only
+    std::unique_ptr<session::Session> session;
+    std::unique_ptr<KeyboardRefreshOverLink> refresh;
     std::unique_ptr<DeviceWindowHandlers> handlers;
-    std::unique_ptr<DeviceMonitor> monitor;
 };
 
 }  // namespace qf::monitor::test

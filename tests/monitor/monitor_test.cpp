@@ -38,26 +38,26 @@ class ArrivalAtStart : public MonitorTest, public ::testing::WithParamInterface<
 TEST_P(ArrivalAtStart, ReadsTheKeyboardRefreshesAndOpensOnlyOnce) {
     const bool openedOnceBefore = GetParam();
     Start({.openedOnce = openedOnceBefore, .prepare = PrepareArrival});
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
     Settle();
 
-    EXPECT_EQ(ToVector(defaultKeymap.Get()), keyboard->Memory(vkbd::Area::DefaultKeymap));
-    EXPECT_EQ(state.macroMemorySize.load(), 48u * 128u);
+    EXPECT_EQ(ToVector(defaultKeymap().Get()), keyboard->Memory(vkbd::Area::DefaultKeymap));
+    EXPECT_EQ(state().macroMemorySize.load(), 48u * 128u);
     EXPECT_EQ(calls.Entries(), kFullRefreshCalls);
     EXPECT_EQ(windowView.Selected(), std::vector<int>{2});
-    EXPECT_EQ(state.activeProfile.load(), 2);
+    EXPECT_EQ(state().activeProfile.load(), 2);
     EXPECT_EQ(traces, std::vector<std::string>{"profile saem"});
     EXPECT_EQ(window.Icons(), std::vector<int>{app::kIconKeyboardPresent});
     EXPECT_EQ(window.CountHandled(Kind::Message, app::kMsgProf), 1u);
     EXPECT_EQ(window.CountHandled(Kind::Posted, app::kMsgOpen), openedOnceBefore ? 0u : 1u);
-    EXPECT_EQ(state.openedOnce.load(), 1u);
+    EXPECT_EQ(state().openedOnce.load(), 1u);
     EXPECT_TRUE(prompter.Shown().empty());
 
     // The window shows itself once per run: a second arrival posts no second OPEN.
     keyboard->Unplug();
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 0; }));
     keyboard->Plug();
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
     Settle();
     EXPECT_EQ(window.CountHandled(Kind::Posted, app::kMsgOpen), openedOnceBefore ? 0u : 1u);
 }
@@ -68,47 +68,47 @@ INSTANTIATE_TEST_SUITE_P(OpenedOnceFlag, ArrivalAtStart, ::testing::Bool(),
 TEST_F(MonitorTest, StartWithoutKeyboardNeverShowsTheWindowWhenOneArrives) {
     Start({.plugged = false});
     Settle();
-    EXPECT_EQ(state.openedOnce.load(), 1u);
+    EXPECT_EQ(state().openedOnce.load(), 1u);
     EXPECT_EQ(window.CountHandled(Kind::Message, app::kMsgProf), 0u);
     EXPECT_TRUE(window.Icons().empty());
 
     keyboard->Plug();
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
     Settle();
     EXPECT_EQ(window.CountHandled(Kind::Message, app::kMsgProf), 1u);
     EXPECT_EQ(window.Icons(), std::vector<int>{app::kIconKeyboardPresent});
     EXPECT_EQ(window.CountHandled(Kind::Posted, app::kMsgOpen), 0u);
-    EXPECT_EQ(monitor->deviceStateIcon(), app::kIconKeyboardPresent);
+    EXPECT_EQ(monitor().deviceStateIcon(), app::kIconKeyboardPresent);
 }
 
 TEST_F(MonitorTest, UnplugClosesEditorsHidesAndForgetsTheProfile) {
     Start({.prepare = PrepareArrival});
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
     Settle();
-    ASSERT_EQ(state.activeProfile.load(), 2);
+    ASSERT_EQ(state().activeProfile.load(), 2);
     ASSERT_EQ(windowView.closes(), 0);
 
     keyboard->Unplug();
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 0; }));
     Settle();
 
     EXPECT_EQ(window.CountHandled(Kind::Message, app::kMsgRemoved), 1u);
     EXPECT_EQ(windowView.closes(), 1);
     EXPECT_EQ(window.hideCount(), 1);
-    EXPECT_EQ(state.activeProfile.load(), -1);
+    EXPECT_EQ(state().activeProfile.load(), -1);
     EXPECT_EQ(window.Icons(), (std::vector<int>{app::kIconKeyboardPresent, app::kIconNoKeyboard}));
-    EXPECT_EQ(monitor->deviceStateIcon(), app::kIconNoKeyboard);
+    EXPECT_EQ(monitor().deviceStateIcon(), app::kIconNoKeyboard);
 }
 
 TEST_F(MonitorTest, TheSameCountAgainDoesNothing) {
     Start();
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
     Settle();
     const auto reports = keyboard->ReportsReceived();
     const auto handled = window.Handled();
     const auto icons = window.Icons();
 
-    monitor->OnDeviceCountChanged(1);
+    monitor().OnDeviceCountChanged(1);
     Settle();
 
     EXPECT_EQ(keyboard->ReportsReceived(), reports);
@@ -122,16 +122,16 @@ TEST_F(MonitorTest, FailedDefaultKeymapReadIsReportedAndKeepsThePreviousOne) {
         // The first report after start is the default keymap's first read: it fails three times.
         keyboard.InjectStatus(0xFF, 3);
     }});
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
     Settle();
 
     const auto shown = prompter.Shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].first, text::TextId::MAIN_DEFAULT_MATRIX_PROMPT);
     EXPECT_EQ(shown[0].second, "Reads the default keyboard layout failure");
-    EXPECT_EQ(defaultKeymap.Get(), keys::kBuiltinDefaultKeymap);
+    EXPECT_EQ(defaultKeymap().Get(), keys::kBuiltinDefaultKeymap);
     // The rest of the arrival goes on.
-    EXPECT_EQ(state.macroMemorySize.load(), 48u * 128u);
+    EXPECT_EQ(state().macroMemorySize.load(), 48u * 128u);
     EXPECT_EQ(calls.Entries(), kFullRefreshCalls);
 }
 
@@ -140,11 +140,11 @@ TEST_F(MonitorTest, PresenceWaitsForTheReadyFlagBeforeIconAndOpen) {
     ASSERT_TRUE(WaitUntil([&] { return window.CountHandled(Kind::Message, app::kMsgProf) == 1; }));
     // The refresh has run; the icon, the count and OPEN wait for the window's start-up.
     EXPECT_TRUE(window.Icons().empty());
-    EXPECT_EQ(state.lastDeviceCount.load(), 0u);
-    EXPECT_EQ(state.openedOnce.load(), 0u);
+    EXPECT_EQ(state().lastDeviceCount.load(), 0u);
+    EXPECT_EQ(state().openedOnce.load(), 0u);
 
     window.SetReady(true);
-    ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
     Settle();
     EXPECT_EQ(window.Icons(), std::vector<int>{app::kIconKeyboardPresent});
     EXPECT_EQ(window.CountHandled(Kind::Posted, app::kMsgOpen), 1u);
@@ -153,10 +153,10 @@ TEST_F(MonitorTest, PresenceWaitsForTheReadyFlagBeforeIconAndOpen) {
 TEST_F(MonitorTest, StopEndsAPresenceCheckWaitingForReady) {
     Start({.ready = false});
     ASSERT_TRUE(WaitUntil([&] { return window.CountHandled(Kind::Message, app::kMsgProf) == 1; }));
-    monitor->Stop();  // joins: returns only once the presence thread has given up
+    monitor().Stop();  // joins: returns only once the presence thread has given up
     EXPECT_TRUE(window.Icons().empty());
-    EXPECT_EQ(state.lastDeviceCount.load(), 0u);
-    EXPECT_EQ(state.openedOnce.load(), 0u);
+    EXPECT_EQ(state().lastDeviceCount.load(), 0u);
+    EXPECT_EQ(state().openedOnce.load(), 0u);
 
     // Stopped: later news is ignored.
     keyboard->Unplug();
@@ -193,18 +193,18 @@ TEST_P(QuickPlugging, LeavesTheStateOfTheLastCount) {
     }));
     Settle();
 
-    EXPECT_EQ(state.lastDeviceCount.load(), pluggedAtEnd ? 1u : 0u);
+    EXPECT_EQ(state().lastDeviceCount.load(), pluggedAtEnd ? 1u : 0u);
     EXPECT_EQ(window.CountHandled(Kind::Message, app::kMsgRemoved),
               static_cast<std::size_t>(unplugs));
     EXPECT_EQ(windowView.closes(), unplugs);
     const int expectedIcon = pluggedAtEnd ? app::kIconKeyboardPresent : app::kIconNoKeyboard;
-    EXPECT_EQ(monitor->deviceStateIcon(), expectedIcon);
+    EXPECT_EQ(monitor().deviceStateIcon(), expectedIcon);
     const auto icons = window.Icons();
     ASSERT_FALSE(icons.empty());
     EXPECT_EQ(icons.back(), expectedIcon);
     EXPECT_EQ(std::adjacent_find(icons.begin(), icons.end()), icons.end())
         << "an icon was set again while shown";
-    EXPECT_EQ(state.activeProfile.load(), pluggedAtEnd ? 1 : -1);
+    EXPECT_EQ(state().activeProfile.load(), pluggedAtEnd ? 1 : -1);
     EXPECT_EQ(window.CountHandled(Kind::Posted, app::kMsgOpen), 0u);
 }
 
@@ -216,7 +216,7 @@ class KeyEvents : public MonitorTest {
 protected:
     void SetUp() override {
         Start({.prepare = PrepareArrival});
-        ASSERT_TRUE(WaitUntil([&] { return state.lastDeviceCount.load() == 1; }));
+        ASSERT_TRUE(WaitUntil([&] { return state().lastDeviceCount.load() == 1; }));
         Settle();
     }
     std::size_t DeviceInfoReads() const { return keyboard->ReportsReceived(3); }
@@ -302,7 +302,7 @@ TEST_F(KeyEvents, QuickBankPressesAreHandledInOrder) {
     for (int i = 0; i < kPresses; ++i) {
         EXPECT_EQ(writes[i][1], i % 2 == 0 ? 0x03 : 0x02) << "press " << i;
     }
-    EXPECT_TRUE(led.BankB());
+    EXPECT_TRUE(led().BankB());
     EXPECT_EQ(bankView.Indicator().back(), true);
     EXPECT_EQ(bankView.Labels()[0], "B1");
     EXPECT_EQ(window.CountHandled(Kind::Message, app::kMsgLed), static_cast<std::size_t>(kPresses));
@@ -327,7 +327,7 @@ TEST_F(KeyEvents, AlternateIconCodesShowAndRestoreTheDeviceStateIcon) {
     }
     Settle();
     EXPECT_EQ(window.Icons().back(), app::kIconKeyboardPresent);
-    EXPECT_EQ(monitor->shownIcon(), app::kIconKeyboardPresent);
+    EXPECT_EQ(monitor().shownIcon(), app::kIconKeyboardPresent);
 }
 
 TEST_F(KeyEvents, KeyboardChangeCodeRereadsLikeAnArrival) {

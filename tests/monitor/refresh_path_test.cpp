@@ -1,12 +1,12 @@
-// The whole refresh path against the virtual keyboard: the device monitor, the fake window's
-// thread, the window-side handlers, and behind them the real profile transfers and lighting
-// model through the core adapters.
+// The whole refresh path against the virtual keyboard: the session's device monitor, the fake
+// window's thread, the session's window-side handlers, and behind them the real profile
+// transfers and lighting model through the core adapters.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,26 +14,20 @@
 #include "app/app_state.h"
 #include "app/window_messages.h"
 #include "device/commands.h"
-#include "device/device_link.h"
 #include "device/services/virtual/virtual_keyboard.h"
 #include "fake_window.h"
-#include "keys/default_keymap.h"
 #include "keys/keymap_image.h"
 #include "lighting/lighting_model.h"
 #include "monitor/core_adapters.h"
-#include "monitor/device_monitor.h"
 #include "monitor/window_handlers.h"
-#include "profiles/assignments.h"
 #include "profiles/profile_store.h"
-#include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "session/session.h"
 #include "support/keyboard_setup.h"
 #include "support/monitor_fakes.h"
 #include "support/profile_fakes.h"
 #include "support/recording_prompter.h"
-#include "support/temp_folder.h"
-#include "text/ini_file.h"
-#include "text/language.h"
+#include "support/session_setup.h"
 
 namespace qf::monitor::test {
 namespace {
@@ -48,10 +42,10 @@ constexpr std::size_t kEscRecord = 1;
 // --- The window's parts, as far as the refresh reaches them ---
 
 // The profile buttons, with the lighting model's current profile at the moment each was
-// selected.
+// selected. The model is the session's, told once the session exists.
 class ProfileButtons final : public DeviceWindowView {
 public:
-    explicit ProfileButtons(const lighting::LightingModel& model) : model_(model) {}
+    void Watch(const lighting::LightingModel& model) { model_ = &model; }
 
     struct Selection {
         int profile;
@@ -62,7 +56,7 @@ public:
     void SetGButtonAssigned(std::size_t, bool) override {}
     void SelectProfileButton(int profile) override {
         std::lock_guard lock(mutex_);
-        selected_.push_back({profile, model_.state().currentProfile});
+        selected_.push_back({profile, model_ != nullptr ? model_->state().currentProfile : -1});
     }
     void CloseEditors() override {
         std::lock_guard lock(mutex_);
@@ -78,7 +72,7 @@ public:
     }
 
 private:
-    const lighting::LightingModel& model_;
+    const lighting::LightingModel* model_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<Selection> selected_;
     int closes_ = 0;
@@ -126,6 +120,13 @@ Bytes RecordFor(std::uint8_t mode, std::uint8_t brightness, lighting::Rgb colour
 
 class RefreshPathTest : public ::testing::Test {
 protected:
+    RefreshPathTest()
+        : session(Source(), {prompter, window, bankView, picture, tints, buttons, apply}) {
+        std::filesystem::create_directories(session.ProfileFolder());
+        buttons.Watch(model);
+        session.SetPanelRefresh([this] { panelModes.push_back(model.state().mode); });
+    }
+
     void SetUp() override {
         // Modes 1, 5 and 8: the keyboard paints zones, so a full refresh reads the colours.
         SetKeyboardModes({1, 5, 8});
@@ -135,25 +136,14 @@ protected:
 
         window.SetHandlers(
             [this](std::uint32_t message, std::uint32_t tag) {
-                return DeviceWindowHandlers::Handles(message) ? handlers.OnMessage(message, tag)
-                                                              : 1;
+                return DeviceWindowHandlers::Handles(message)
+                           ? session.handlers().OnMessage(message, tag)
+                           : 1;
             },
-            [this](std::uint32_t timerId) { (void)handlers.OnTimer(timerId); });
+            [this](std::uint32_t timerId) { (void)session.handlers().OnTimer(timerId); });
         window.SetReady(true);
         state.openedOnce.store(1);
-        monitor = std::make_unique<DeviceMonitor>(
-            MonitorDependencies{
-                .link = link,
-                .appState = state,
-                .window = window,
-                .ledStatus = led,
-                .bankView = bankView,
-                .defaultKeymap = defaultKeymap,
-                .prompter = prompter,
-                .language = language,
-            },
-            MonitorTiming{.readyPoll = std::chrono::milliseconds(1)});
-        ASSERT_EQ(monitor->Start(), 1u);
+        ASSERT_EQ(session.StartMonitor(), 1u);
         // The arrival's presence check has sent the first PROF.
         ASSERT_TRUE(window.WaitUntil([&] { return state.lastDeviceCount.load() == 1u; }));
         Settle();
@@ -163,18 +153,17 @@ protected:
     }
 
     void TearDown() override {
-        monitor->Stop();
+        session.StopMonitor();
         keyboard.WaitIdle();
         window.Close();
-        monitor.reset();
     }
 
     void Settle() {
         keyboard.WaitIdle();
-        monitor->WaitIdle();
+        session.monitor().WaitIdle();
         window.RunOnWindowThread([] {});
         // A timer started by the last key event may have queued a send: let it run too.
-        monitor->WaitIdle();
+        session.monitor().WaitIdle();
         window.RunOnWindowThread([] {});
     }
 
@@ -228,51 +217,38 @@ protected:
         return copy;
     }
 
-    qf::testing::TempFolder folder;
+    session::SessionSource Source() {
+        session::SessionSource source{keyboard, home.Environment()};
+        // Short transaction waits: a reply that never comes costs milliseconds, not seconds.
+        source.timing = device::TransactionTiming::Scaled(0.05);
+        source.monitorTiming.readyPoll = std::chrono::milliseconds(1);
+        source.trace = [this](std::string_view text) { traces.emplace_back(text); };
+        // Only the profile folder is made (above): every folder more costs its removal per test.
+        source.makeUserFolders = false;
+        return source;
+    }
+
+    qf::testing::TempHome home;
     FakeWindow window;
     vkbd::VirtualKeyboard keyboard;
-    // Short transaction waits: a reply that never comes costs milliseconds, not seconds.
-    device::DeviceLink link{keyboard, device::TransactionTiming::Scaled(0.05)};
-    app::AppState state;
-    LedStatusWord led;
-    keys::DefaultKeymap defaultKeymap;
-    text::LanguageTable language;
     qf::testing::RecordingPrompter prompter;
-    profiles::ProfileStore store;
-
+    qf::testing::RecordingBankView bankView;
     qf::testing::RecordingAssignmentView picture;
-    qf::testing::LedBank bank{led};
-    qf::testing::UnappliedFlag apply;  // window thread and test thread, ordered by its queue
-    profiles::ActiveProfile active{link.commands(), state};
-    profiles::Assignments assignments{{store, picture, active, bank, language, prompter}};
-    profiles::ProfileTransfers transfers{{link.commands(), store, defaultKeymap, state, prompter,
-                                          language, folder.Path(), active, assignments, apply}};
-
     lighting::NoLightingView tints;
-    text::IniFiles files;
-    lighting::LightingModel model{link.commands(), tints, files, folder / "mrgo.ini"};
+    ProfileButtons buttons;
+    // The main window's Apply command (window thread and test thread, ordered by its queue).
+    qf::testing::RecordingSwitchHost apply;
 
     // The lighting panel: the mode it shows after each refresh (window thread only).
     std::vector<int> panelModes;
     std::vector<std::string> traces;  // window thread only
 
-    ProfileButtons buttons{model};
-    CurrentProfileView view{buttons, model};
-    TransfersKeyboardRefresh keyboardRefresh{transfers};
-    LightingModelRefresh lightingRefresh{model,
-                                         [this] { panelModes.push_back(model.state().mode); }};
-    DeviceWindowHandlers handlers{WindowHandlerDependencies{
-        .window = window,
-        .store = store,
-        .ledStatus = led,
-        .view = view,
-        .keyboard = keyboardRefresh,
-        .lighting = &lightingRefresh,
-        .trace = [this](std::string_view text) { traces.emplace_back(text); },
-    }};
-
-    qf::testing::RecordingBankView bankView;
-    std::unique_ptr<DeviceMonitor> monitor;
+    session::Session session;
+    app::AppState& state = session.appState();
+    profiles::ProfileStore& store = session.store();
+    profiles::ProfileTransfers& transfers = session.transfers();
+    lighting::LightingModel& model = session.lighting();
+    CurrentProfileView& view = session.currentProfileView();
 };
 
 // What every full refresh must have done, whichever way it was asked for: the store reloaded

@@ -62,7 +62,7 @@ TEST_P(LedWithoutActiveProfile, LeavesTheGButtonsAlone) {
     Start({.plugged = param.plugged,
            .prepare = [&](vkbd::VirtualKeyboard& k) { SetActiveProfile(k, param.activeByte); }});
     ASSERT_TRUE(
-        WaitUntil([&] { return state.lastDeviceCount.load() == (param.plugged ? 1u : 0u); }));
+        WaitUntil([&] { return state().lastDeviceCount.load() == (param.plugged ? 1u : 0u); }));
     Settle();
     // Block 3 (held in memory, never on the keyboard) has assigned G keys; an index of 3 must
     // not reach it.

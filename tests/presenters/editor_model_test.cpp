@@ -174,7 +174,7 @@ TEST_F(EditorTest, EveryOpeningLoadsTheEditorTextsAndTheRecordDelay) {
     qf::testing::TempFolder::Write(file,
                                    "[LANGUAGE]\nlanguage=1\n[ENGINSH]\n"
                                    "ACTION_STATE_PRESS=Down\nACTION_STATE_RELEASE=Up\n");
-    ASSERT_EQ(settings.WriteString("RecordDelay", "1"), 1);
+    ASSERT_EQ(settings.WriteString("RecordDelay", "1"), text::IniWriteResult::Written);
     EditorModel withFile{
         {store, assignments, keyboardView, recorder, hooks, prompter, language, file, view}};
     ASSERT_TRUE(withFile.Open({kRecordA, true}));

@@ -33,7 +33,7 @@ TEST_F(HookOwnerTest, CaptureAndRecordingShareOneHold) {
     EXPECT_EQ(hooks.mode(), HookMode::Capture);
     EXPECT_TRUE(grab.held);
 
-    ASSERT_EQ(hooks.StartRecording(list), macros::kRecordStarted);
+    ASSERT_EQ(hooks.StartRecording(list), macros::RecordResult::Started);
     EXPECT_EQ(hooks.mode(), HookMode::Recording);
     EXPECT_TRUE(hooks.IsRecordingInto(list));
     EXPECT_EQ(grab.takes, 1);  // kept across the change
@@ -60,7 +60,7 @@ TEST_F(HookOwnerTest, EventsGoWhereTheModeSays) {
     // Native codes below 8 are no evdev key.
     EXPECT_FALSE(hooks.OnKeyEvent({3, 0, true, false}));
 
-    ASSERT_EQ(hooks.StartRecording(list), macros::kRecordStarted);
+    ASSERT_EQ(hooks.StartRecording(list), macros::RecordResult::Started);
     EXPECT_TRUE(hooks.OnKeyEvent(NativeKey(KEY_A, true)));
     EXPECT_TRUE(hooks.OnKeyEvent(NativeKey(KEY_A, false, true)));  // auto-repeat release
     EXPECT_TRUE(hooks.OnKeyEvent(NativeKey(KEY_A, true, true)));
@@ -98,7 +98,7 @@ TEST_F(HookOwnerTest, AHoldThatCannotBeTakenLeavesEverythingOff) {
     EXPECT_FALSE(hooks.OnKeyEvent(NativeKey(KEY_A, true)));
 
     // The recorder keeps its recording state until it is stopped; the owner knows it.
-    EXPECT_EQ(hooks.StartRecording(list), macros::kRecordHooksFailed);
+    EXPECT_EQ(hooks.StartRecording(list), macros::RecordResult::HooksFailed);
     EXPECT_TRUE(hooks.IsRecordingInto(list));
     EXPECT_EQ(hooks.mode(), HookMode::Off);
     hooks.StopRecording(list);
@@ -107,7 +107,7 @@ TEST_F(HookOwnerTest, AHoldThatCannotBeTakenLeavesEverythingOff) {
 }
 
 TEST_F(HookOwnerTest, StopAllEndsWhateverRuns) {
-    ASSERT_EQ(hooks.StartRecording(list), macros::kRecordStarted);
+    ASSERT_EQ(hooks.StartRecording(list), macros::RecordResult::Started);
     hooks.StopAll();
     EXPECT_FALSE(recorder.IsRecording());
     EXPECT_FALSE(hooks.IsRecordingInto(list));
@@ -130,7 +130,7 @@ TEST(HookOwnerWithoutRecorder, RecordingIsRefused) {
     FakeGrab grab;
     HookOwner hooks(grab);
     EditorActionList list;
-    EXPECT_EQ(hooks.StartRecording(list), macros::kRecordBusy);
+    EXPECT_EQ(hooks.StartRecording(list), macros::RecordResult::Busy);
     EXPECT_EQ(grab.takes, 0);
 }
 

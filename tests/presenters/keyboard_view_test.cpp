@@ -263,7 +263,7 @@ TEST_F(ViewTest, TogglingTheVariantTwiceRestoresF1ToF4) {
 }
 
 TEST_F(ViewTest, AnyStoredVariantButZeroTogglesToZero) {
-    ASSERT_EQ(static_cast<int>(settings.WriteString("Flip", "5")), 1);
+    ASSERT_EQ(settings.WriteString("Flip", "5"), text::IniWriteResult::Written);
     keyboard.ApplyTopRowVariant();
     EXPECT_FALSE(Look(ViewButton::Key(kF1)).enabled);
     keyboard.ToggleTopRowVariant();

@@ -36,9 +36,9 @@ public:
 
 protected:
     void StorePanelSwitch(std::string_view value) {
-        ASSERT_EQ(static_cast<int>(files.WriteString(panelSwitchFile, lighting::kPanelSection,
-                                                     lighting::kPanelOnKey, value)),
-                  1);
+        ASSERT_EQ(files.WriteString(panelSwitchFile, lighting::kPanelSection, lighting::kPanelOnKey,
+                                    value),
+                  text::IniWriteResult::Written);
     }
     // The keyboard's record of `profile` with some fields changed.
     void SetRecord(std::initializer_list<std::pair<std::size_t, std::uint8_t>> fields,

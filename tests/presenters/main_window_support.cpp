@@ -119,7 +119,7 @@ std::vector<unsigned> MainWindowTest::KeymapBlocksWritten() const {
 
 void MainWindowTest::SwitchPanelOn() {
     lighting.SetPanelOn(true);
-    ASSERT_EQ(lighting.StorePanelOn(), 1);
+    ASSERT_EQ(lighting.StorePanelOn(), text::IniWriteResult::Written);
 }
 
 std::vector<std::string> MainWindowTest::Calls(std::string_view prefix) const {

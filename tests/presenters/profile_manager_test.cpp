@@ -169,7 +169,7 @@ TEST_F(ProfileManagerTest, LoadAddsARowWithoutOpeningTheFile) {
 }
 
 TEST_F(ProfileManagerTest, DeleteThenOkRewritesTheRowsButNotTheOnesAfter) {
-    ASSERT_EQ(settings.WriteString("PROFILE03", "from before"), 1);
+    ASSERT_EQ(settings.WriteString("PROFILE03", "from before"), text::IniWriteResult::Written);
     manager.Open();
     chooser.loadChoice = fs::path("/games/third.fwc");
     manager.Delete(std::nullopt);  // no selection: nothing

@@ -85,7 +85,7 @@ TEST_F(AssignmentsTest, RefreshShowsTheActiveProfileAndBank) {
         (void)access->SetBlockRecord(1, keys::GRecordIndex(1, 3), {5, 0x1303, 0, 0, 0});
         (void)access->SetBlockRecord(1, keys::GRecordIndex(0, 3), {1, 0x0303, 0, 0, 0});
     }
-    bank.bankB = true;
+    SetBankB(true);
     assignments.RefreshAssignmentViews();
     ASSERT_EQ(view.keys.size(), kKeyButtonCount);
     ASSERT_EQ(view.gKeys.size(), kGButtonCount);
@@ -95,7 +95,7 @@ TEST_F(AssignmentsTest, RefreshShowsTheActiveProfileAndBank) {
     EXPECT_EQ(view.gKeys[0], (ButtonState{false, "G1"}));
     EXPECT_EQ(view.redraws, 1);
 
-    bank.bankB = false;
+    SetBankB(false);
     assignments.RefreshAssignmentViews();
     EXPECT_EQ(view.gKeys[2], (ButtonState{true, "G3Keys, Set: "}));
     EXPECT_EQ(view.gKeys[3], (ButtonState{false, "G4"}));
@@ -137,7 +137,7 @@ TEST_F(AssignmentsTest, ResetViewFindsTheButtonOfARecord) {
     EXPECT_EQ(view.keys[kAButton], (ButtonState{false, "A"}));
     assignments.ResetAssignmentView(keys::GRecordIndex(1, 2));  // bank B while A is shown
     EXPECT_TRUE(view.gKeys.empty());
-    bank.bankB = true;
+    SetBankB(true);
     assignments.ResetAssignmentView(keys::GRecordIndex(1, 2));
     EXPECT_EQ(view.gKeys[1], (ButtonState{false, "G2"}));
     assignments.ResetAssignmentView(600);

@@ -78,7 +78,7 @@ TEST_F(FailureRecordTest, ImportNamesTheReportAndTheFile) {
     StoreContents contents;
     contents.mainBlock = NewMainBlock(0);
     contents.macros = {MakeMacro(1, u"long enough for two reports", 12)};
-    const auto path = folder.Path() / "import.fwc";
+    const auto path = ProfileFolder() / "import.fwc";
     ASSERT_EQ(WriteProfileFile(path, contents), 1);
     keyboard.ClearTrace();
 
@@ -99,7 +99,7 @@ TEST_F(FailureRecordTest, ImportNamesTheReportAndTheFile) {
 
 TEST_F(FailureRecordTest, ReadIntoAFileNamesTheReadThatFailedAndTheFile) {
     // The read: the device info (one report), keymaps 0, 1, 2, then the macro memory.
-    const auto path = folder.Path() / "read.fwc";
+    const auto path = ProfileFolder() / "read.fwc";
     keyboard.UnplugBeforeReport(1 + kReportsPerKeymap + 2);
     std::string error;
     device::Failure failure;

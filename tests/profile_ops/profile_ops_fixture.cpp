@@ -25,13 +25,29 @@ Bytes ImageOf(const std::vector<macros::MacroRecord>& list, bool names) {
     return image;
 }
 
-ProfileOpsTest::ProfileOpsTest()
-    : transfers({link.commands(), store, defaultKeymap, state, prompter, language, folder.Path(),
-                 active, assignments, host}),
-      switching({store, active, assignments, host, prompter, language, folder.Path(), transfers}) {}
+namespace {
+
+session::SessionSource SourceFor(vkbd::VirtualKeyboard& keyboard, const qf::testing::TempHome& home,
+                                 bool withHome) {
+    session::SessionSource source{keyboard, withHome ? home.Environment() : app::Environment{}};
+    source.timing = device::TransactionTiming::Scaled(0.1);
+    // Only the profile folder is made (below): every folder more costs its removal per test.
+    source.makeUserFolders = false;
+    return source;
+}
+
+}  // namespace
+
+ProfileOpsTest::ProfileOpsTest(bool withHome)
+    : session(SourceFor(keyboard, home, withHome),
+              {prompter, window, window, view, window.lighting, window, host}) {
+    if (withHome) {
+        std::filesystem::create_directories(session.ProfileFolder());
+    }
+}
 
 void ProfileOpsTest::SetUp() {
-    ASSERT_EQ(link.IssueReadRequests(), 1);
+    ASSERT_EQ(session.IssueReadRequests(), 1);
     host.onApply = [this] { return transfers.ApplyChanges(); };
     NoteKeyboardArrival();
     keyboard.ClearTrace();

@@ -1,6 +1,6 @@
-// The profile operations against the virtual keyboard: a fixture that wires the store, the
-// transfers, the assignments and the switching to an in-process virtual keyboard, a temporary
-// profile folder and the shared recording fakes of the windows and the prompter.
+// The profile operations against the virtual keyboard: a fixture that builds a session over an
+// in-process virtual keyboard, a temporary home folder and the shared recording fakes of the
+// windows and the prompter, and names the session's store, transfers, assignments and switching.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,8 +22,10 @@
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "session/session.h"
 #include "support/profile_fakes.h"
 #include "support/recording_prompter.h"
+#include "support/session_setup.h"
 #include "support/temp_folder.h"
 #include "text/language.h"
 
@@ -34,7 +36,6 @@ using Bytes = std::vector<std::uint8_t>;
 using qf::testing::ButtonState;
 using FakePrompter = qf::testing::RecordingPrompter;
 using FakeView = qf::testing::RecordingAssignmentView;
-using FakeBank = qf::testing::FixedBank;
 using FakeHost = qf::testing::RecordingSwitchHost;
 using qf::testing::ReadBytes;
 using qf::testing::TempFolder;
@@ -48,12 +49,18 @@ Bytes ImageOf(const std::vector<macros::MacroRecord>& list, bool names);
 
 class ProfileOpsTest : public ::testing::Test {
 protected:
-    ProfileOpsTest();
+    ProfileOpsTest() : ProfileOpsTest(true) {}
+    // Without a home folder the session has no profile folder.
+    explicit ProfileOpsTest(bool withHome);
     void SetUp() override;
     void TearDown() override;
 
     device::DeviceCommands& commands() { return link.commands(); }
-    std::filesystem::path CachePath() const { return ProfileCachePath(folder.Path(), 0); }
+    // The session's profile folder, where the cache file and the user's profile files go.
+    std::filesystem::path ProfileFolder() const { return session.ProfileFolder(); }
+    std::filesystem::path CachePath() const { return ProfileCachePath(ProfileFolder(), 0); }
+    // The key bank as the LED word reports it.
+    void SetBankB(bool bankB) { qf::testing::SetBankB(session.ledStatus(), bankB); }
 
     // The control reports sent since the trace was last cleared, retries included.
     std::vector<SentReport> Sent() const { return keyboard.ReceivedRequests(); }
@@ -69,21 +76,22 @@ protected:
     // in AppState.
     void NoteKeyboardArrival();
 
-    TempFolder folder;
+    qf::testing::TempHome home;
     vkbd::VirtualKeyboard keyboard;
-    device::DeviceLink link{keyboard, device::TransactionTiming::Scaled(0.1)};
-    ProfileStore store;
-    keys::DefaultKeymap defaultKeymap;
-    app::AppState state;
-    text::LanguageTable language;
     FakePrompter prompter;
     FakeView view;
-    FakeBank bank;
     FakeHost host;
-    ActiveProfile active{link.commands(), state};
-    Assignments assignments{{store, view, active, bank, language, prompter}};
-    ProfileTransfers transfers;
-    ProfileSwitching switching;
+    qf::testing::NoWindow window;
+    session::Session session;
+    device::DeviceLink& link = session.link();
+    ProfileStore& store = session.store();
+    keys::DefaultKeymap& defaultKeymap = session.defaultKeymap();
+    app::AppState& state = session.appState();
+    text::LanguageTable& language = session.language();
+    ActiveProfile& active = session.activeProfile();
+    Assignments& assignments = session.assignments();
+    ProfileTransfers& transfers = session.transfers();
+    ProfileSwitching& switching = session.switching();
 };
 
 }  // namespace qf::profiles::testing

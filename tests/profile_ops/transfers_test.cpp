@@ -62,7 +62,7 @@ protected:
         contents.mainBlock = NewMainBlock(0);
         contents.macros = {MakeMacro(1, u"imported", 8)};
         (void)contents.SetBlockRecord(1, kEscRecord, {4, 1, 1, 0, 0});
-        const auto path = folder.Path() / "import.fwc";
+        const auto path = ProfileFolder() / "import.fwc";
         EXPECT_EQ(WriteProfileFile(path, contents), 1);
         return path;
     }
@@ -71,7 +71,7 @@ protected:
     std::filesystem::path WriteBrokenFile() {
         Bytes file = NewMainBlock(0);
         file[kHdrChecksum] ^= 1;
-        const auto path = folder.Path() / "broken.fwc";
+        const auto path = ProfileFolder() / "broken.fwc";
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()),
                   static_cast<std::streamsize>(file.size()));
@@ -114,7 +114,7 @@ TEST_F(TransfersTest, QuietLoadLeavesUnappliedChanges) {
 
 TEST_F(TransfersTest, KeyboardWithoutMacroImageGivesEmptyMacroList) {
     // The factory macro memory is zeros: no 0x55AA at its start.
-    const auto path = folder.Path() / "read.fwc";
+    const auto path = ProfileFolder() / "read.fwc";
     ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
     const Bytes file = ReadBytes(path);
     ASSERT_EQ(file.size(), kMainBlockSize);
@@ -131,7 +131,7 @@ TEST_F(TransfersTest, DamagedMacroImageGivesNoMacrosButKeepsKeymaps) {
     WriteLe16(head.data() + 2, 16);
     WriteLe16(head.data() + 4, 500);
     keyboard.SetMemory(vkbd::Area::MacroMemory, 0, head);
-    const auto path = folder.Path() / "damaged.fwc";
+    const auto path = ProfileFolder() / "damaged.fwc";
     ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
     StoreContents contents;
     ASSERT_EQ(ReadProfileFile(path, contents), 1);
@@ -141,14 +141,14 @@ TEST_F(TransfersTest, DamagedMacroImageGivesNoMacrosButKeepsKeymaps) {
 
 TEST_F(TransfersTest, ReadFailsWhenTheKeyboardIsGone) {
     keyboard.Unplug();
-    const auto path = folder.Path() / "gone.fwc";
+    const auto path = ProfileFolder() / "gone.fwc";
     EXPECT_EQ(transfers.ReadKeyboardIntoFile(path), 0);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(TransfersTest, InMemoryReadGivesTheStoreTheFileRouteGivesWithTheSameReads) {
     PrepareKeyboard();
-    const auto path = folder.Path() / "route.fwc";
+    const auto path = ProfileFolder() / "route.fwc";
     keyboard.ClearTrace();
     ASSERT_EQ(transfers.ReadKeyboardIntoFile(path), 1);
     const std::vector<std::uint8_t> fileRouteCommands = SentCommands();
@@ -159,12 +159,12 @@ TEST_F(TransfersTest, InMemoryReadGivesTheStoreTheFileRouteGivesWithTheSameReads
         return std::distance(std::filesystem::directory_iterator(dir),
                              std::filesystem::directory_iterator());
     };
-    const auto filesBefore = filesIn(folder.Path());
+    const auto filesBefore = filesIn(ProfileFolder());
 
     keyboard.ClearTrace();
     ASSERT_EQ(transfers.ReadKeyboardIntoStore(), 1);
     EXPECT_EQ(SentCommands(), fileRouteCommands);
-    EXPECT_EQ(filesIn(folder.Path()), filesBefore);  // no file on the way
+    EXPECT_EQ(filesIn(ProfileFolder()), filesBefore);  // no file on the way
     auto access = store.Lock();
     EXPECT_EQ(access->mainBlock, viaFile.mainBlock);
     EXPECT_EQ(access->macros, viaFile.macros);
@@ -302,7 +302,7 @@ TEST_F(TransfersTest, InvalidImportLeavesStoreAndKeyboardAlone) {
     EXPECT_TRUE(host.unapplied);
 
     prompter.messages.clear();
-    EXPECT_EQ(transfers.ImportProfileFile(folder.Path() / "missing.fwc").result, 0);
+    EXPECT_EQ(transfers.ImportProfileFile(ProfileFolder() / "missing.fwc").result, 0);
     EXPECT_EQ(prompter.MessageIds(), (std::vector<TextId>{TextId::MAIN_PROMPT_INPORT}));
 }
 
@@ -369,7 +369,7 @@ TEST_F(TransfersTest, ImportThatSendsNothingFailsWithNoDevice) {
     StoreContents contents;
     contents.mainBlock = NewMainBlock(0);
     contents.macros = {MakeMacro(1, u"m", 27)};  // 130 bytes without names
-    const auto path = folder.Path() / "big.fwc";
+    const auto path = ProfileFolder() / "big.fwc";
     ASSERT_EQ(WriteProfileFile(path, contents), 1);
     keyboard.ClearTrace();
     DownloadReport report;
@@ -576,6 +576,70 @@ TEST_F(TransfersTest, ApplyReportsTheDownloadAndCanWriteEveryProfile) {
     EXPECT_TRUE(report.allProfiles);
     EXPECT_EQ(report.downloadReport.profiles, (std::vector<unsigned>{0, 1, 2}));
     EXPECT_EQ(KeyboardKeymap(2), WithEntry(Defaults(), kEscPosition, {0, 0, 0}));
+    EXPECT_FALSE(host.unapplied);
+}
+
+// A session without a home folder has no profile folder. The working folder is somewhere
+// else's: the run starts in an empty one.
+class NoProfileFolderTest : public ProfileOpsTest {
+protected:
+    NoProfileFolderTest() : ProfileOpsTest(false) {}
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(working.Path());
+        ProfileOpsTest::SetUp();
+    }
+    void TearDown() override {
+        ProfileOpsTest::TearDown();
+        std::filesystem::current_path(previous);
+    }
+
+    TempFolder working;
+    std::filesystem::path previous;
+};
+
+TEST_F(NoProfileFolderTest, TheStoreFollowsTheKeyboardWithoutAnyFile) {
+    ASSERT_TRUE(ProfileFolder().empty());
+    SetKeyboardKeymap(0, WithEntry(Defaults(), kEscPosition, {2, 2, 0x04}));
+
+    // The refresh reads the keyboard in memory.
+    host.unapplied = true;
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord), (KeyRecord{2, 0, 0x01E, 0, 0}));
+    EXPECT_FALSE(host.unapplied);
+
+    // Apply downloads; there is no cache file to keep.
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
+    host.unapplied = true;
+    ApplyReport report;
+    EXPECT_EQ(transfers.ApplyChanges(&report), 1);
+    EXPECT_EQ(report.cacheSaved, 1);
+    EXPECT_EQ(report.download, 1);
+    EXPECT_FALSE(host.unapplied);
+
+    // A reload brings back what the keyboard holds: what Apply wrote, not the later edit.
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {2, 0, 0x01E, 0, 0});
+    EXPECT_EQ(transfers.ReloadStoreFromKeyboard(), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 1);
+
+    EXPECT_EQ(working.Names(), std::vector<std::string>{}) << "a file went to the working folder";
+}
+
+TEST_F(NoProfileFolderTest, AnsweringNoReloadsFromTheKeyboardNotFromTheWorkingFolder) {
+    ASSERT_EQ(transfers.LoadProfileFromKeyboard(false), 1);  // Esc at kind 0, as on the keyboard
+    // A profile file under the cache file's name in the working folder, with Esc disabled.
+    StoreContents stray;
+    stray.mainBlock = NewMainBlock(0);
+    (void)stray.SetBlockRecord(0, kEscRecord, {1, 0, 0, 0, 0});
+    Bytes bytes;
+    ASSERT_EQ(BuildProfileFile(stray, bytes), 1);
+    qf::testing::WriteBytes(working / ProfileCachePath({}, 0).string(), bytes);
+
+    (void)store.Lock()->SetBlockRecord(0, kEscRecord, {8, 0, 10, 0, 0});
+    host.unapplied = true;
+    prompter.decide = [](TextId) { return false; };
+    EXPECT_EQ(switching.SwitchProfile(1), 1);
+    EXPECT_EQ(store.Lock()->BlockRecord(0, kEscRecord).kind, 0);
     EXPECT_FALSE(host.unapplied);
 }
 

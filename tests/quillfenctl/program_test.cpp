@@ -328,9 +328,10 @@ TEST_F(ProgramTest, TheShippedSkinAndLanguageFileNameModesAndAssignments) {
     const fs::path install = program_.parent_path();
     qf::text::IniDocument layout;
     qf::text::IniDocument language;
-    if (qf::text::LoadIniFile(install / "Skins" / "Main.ini", layout) != qf::text::kIniLoaded ||
+    if (qf::text::LoadIniFile(install / "Skins" / "Main.ini", layout) !=
+            qf::text::IniLoadResult::Loaded ||
         qf::text::LoadIniFile(install / "Skins" / "language.ini", language) !=
-            qf::text::kIniLoaded) {
+            qf::text::IniLoadResult::Loaded) {
         GTEST_SKIP() << "no skin beside " << program_;
     }
     const int setting = qf::text::LanguageSetting(language);

@@ -76,7 +76,7 @@ protected:
 
     void Start(int option) {
         (void)recorder.WriteRecordDelay(option);
-        ASSERT_EQ(recorder.StartRecording(editor), kRecordStarted);
+        ASSERT_EQ(recorder.StartRecording(editor), RecordResult::Started);
     }
     bool KeyAt(std::uint32_t time, std::uint8_t vk, std::uint32_t word) {
         now = time;
@@ -157,8 +157,8 @@ TEST_F(RecorderTest, MediaKeysAndUnknownKeysPassOn) {
 TEST_F(RecorderTest, NothingIsSwallowedWhileNotRecording) {
     EXPECT_FALSE(KeyAt(1100, kVkA, PressWord(kScanA)));
     EXPECT_FALSE(EvdevAt(1200, KEY_LEFTMETA, true));
-    ASSERT_EQ(recorder.StartRecording(editor), kRecordStarted);
-    EXPECT_EQ(recorder.StopRecording(editor), 1);
+    ASSERT_EQ(recorder.StartRecording(editor), RecordResult::Started);
+    EXPECT_TRUE(recorder.StopRecording(editor));
     EXPECT_FALSE(KeyAt(1300, kVkA, PressWord(kScanA)));
     EXPECT_TRUE(editor.actions.empty());
 }
@@ -248,23 +248,23 @@ TEST_F(RecorderTest, TickWrapRoundKeepsTheElapsedTime) {
 
 TEST_F(RecorderTest, OneRecordingAtATime) {
     FakeEditor other;
-    ASSERT_EQ(recorder.StartRecording(editor), kRecordStarted);
-    EXPECT_EQ(recorder.StartRecording(other), kRecordBusy);
-    EXPECT_EQ(recorder.StopRecording(other), 0);
+    ASSERT_EQ(recorder.StartRecording(editor), RecordResult::Started);
+    EXPECT_EQ(recorder.StartRecording(other), RecordResult::Busy);
+    EXPECT_FALSE(recorder.StopRecording(other));
     EXPECT_TRUE(recorder.IsRecordingInto(editor));
-    EXPECT_EQ(recorder.StartRecording(editor), kRecordStarted);
+    EXPECT_EQ(recorder.StartRecording(editor), RecordResult::Started);
     EXPECT_EQ(hooks.installed, 1);
-    EXPECT_EQ(recorder.StopRecording(editor), 1);
+    EXPECT_TRUE(recorder.StopRecording(editor));
     EXPECT_EQ(hooks.removed, 1);
     EXPECT_FALSE(recorder.IsRecording());
-    EXPECT_EQ(recorder.StartRecording(other), kRecordStarted);
+    EXPECT_EQ(recorder.StartRecording(other), RecordResult::Started);
 }
 
 TEST_F(RecorderTest, FailedHooksLeaveTheRecordingStateOn) {
     hooks.installWorks = false;
-    EXPECT_EQ(recorder.StartRecording(editor), kRecordHooksFailed);
+    EXPECT_EQ(recorder.StartRecording(editor), RecordResult::HooksFailed);
     EXPECT_TRUE(recorder.IsRecordingInto(editor));
-    EXPECT_EQ(recorder.StopRecording(editor), 1);
+    EXPECT_TRUE(recorder.StopRecording(editor));
     EXPECT_EQ(hooks.removed, 0);  // nothing was installed
     EXPECT_FALSE(recorder.IsRecording());
 }
@@ -349,7 +349,7 @@ TEST_F(RecordDelaySettingTest, OnlyZeroAndOneAreStored) {
     EXPECT_EQ(Stored("RecordDelay"), "0");
     EXPECT_EQ(recorder.RecordDelay(), 0);
     // A hand-edited value other than 1 reads as the fixed option.
-    ASSERT_EQ(settings.WriteString("RecordDelay", "5"), 1);
+    ASSERT_EQ(settings.WriteString("RecordDelay", "5"), text::IniWriteResult::Written);
     EXPECT_EQ(recorder.ReadRecordDelay(), kRecordDelayFixed);
 }
 

@@ -119,7 +119,8 @@ std::vector<SavedFile> SavedFiles() {
                      [](const fs::path& file, const WriteFaults* faults) {
                          text::IniFiles files;
                          files.SetWriteFaults(faults);
-                         return files.WriteString(file, "PROFILES", "last", "a much longer value");
+                         return static_cast<int>(
+                             files.WriteString(file, "PROFILES", "last", "a much longer value"));
                      }});
     files.push_back({"virtual keyboard state file",
                      [](const fs::path& file) {

@@ -18,8 +18,6 @@
 #include "device/result.h"
 #include "lighting/lighting_model.h"
 #include "robustness/sweep_support.h"
-#include "support/temp_folder.h"
-#include "text/ini_file.h"
 
 namespace qf::robustness {
 namespace {
@@ -81,7 +79,7 @@ TEST_P(DeviceSweep, DownloadAtEveryReport) {
     {
         SweepRig rig;
         oldKeymaps = rig.keyboard.Memory(vkbd::Area::KeymapBlocks);
-        ASSERT_EQ(steps.Run(rig.link->commands()), device::DeviceResult::Ok);
+        ASSERT_EQ(steps.Run(rig.commands()), device::DeviceResult::Ok);
         healthyReports = rig.service.writes();
     }
     ASSERT_EQ(healthyReports, 1u + 11u + 30u + 1u);
@@ -91,7 +89,7 @@ TEST_P(DeviceSweep, DownloadAtEveryReport) {
         SweepRig rig;
         const Bytes oldMacro = rig.keyboard.Memory(vkbd::Area::MacroMemory);
         rig.service.Arm(k, fault);
-        const device::DeviceResult result = steps.Run(rig.link->commands());
+        const device::DeviceResult result = steps.Run(rig.commands());
         const device::DeviceResult expected = fault.TransactionResult();
         ASSERT_EQ(result, expected);
 
@@ -127,7 +125,7 @@ TEST_P(DeviceSweep, DownloadAtEveryReport) {
 
         // The same link works once the keyboard is healthy again.
         rig.Heal();
-        ASSERT_EQ(steps.Run(rig.link->commands()), device::DeviceResult::Ok);
+        ASSERT_EQ(steps.Run(rig.commands()), device::DeviceResult::Ok);
         EXPECT_EQ(rig.service.writes(), healthyReports);
         EXPECT_EQ(rig.keyboard.Memory(vkbd::Area::KeymapBlocks), [&] {
             Bytes all;
@@ -168,7 +166,7 @@ TEST_P(DeviceSweep, FullReadAtEveryReport) {
         seedKeyboard(rig.keyboard);
         Bytes keymaps;
         Bytes macro;
-        ASSERT_EQ(read(rig.link->commands(), keymaps, macro), device::DeviceResult::Ok);
+        ASSERT_EQ(read(rig.commands(), keymaps, macro), device::DeviceResult::Ok);
         ASSERT_EQ(keymaps, rig.keyboard.Memory(vkbd::Area::KeymapBlocks));
         healthyReports = rig.service.writes();
     }
@@ -182,7 +180,7 @@ TEST_P(DeviceSweep, FullReadAtEveryReport) {
         rig.service.Arm(k, fault);
         Bytes keymaps;
         Bytes macro;
-        const device::DeviceResult result = read(rig.link->commands(), keymaps, macro);
+        const device::DeviceResult result = read(rig.commands(), keymaps, macro);
         if (fault.fault == Fault::Garbled && k == 1) {
             // A garbled device info names some macro memory size: reading that much is either
             // served or refused by the keyboard (status 0xFF), never a crash or an overrun.
@@ -202,17 +200,13 @@ TEST_P(DeviceSweep, FullReadAtEveryReport) {
             EXPECT_EQ(rig.service.writes(), k + (fault.sends - 1));
         }
         rig.Heal();
-        ASSERT_EQ(read(rig.link->commands(), keymaps, macro), device::DeviceResult::Ok);
+        ASSERT_EQ(read(rig.commands(), keymaps, macro), device::DeviceResult::Ok);
         EXPECT_EQ(keymaps, memoryBefore);
     }
 }
 
 TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
     const FaultCase fault = GetParam();
-    qf::testing::TempFolder folder;
-    const auto settings = folder / "mrgo.ini";
-    text::IniFiles files;
-    lighting::NoLightingView view;
     // A record unlike the defaults, on profile 1.
     const Bytes custom = Pattern(lighting::kLightingRecordSize, 0x03);
     const auto recordOf = [](vkbd::VirtualKeyboard& kb) {
@@ -232,7 +226,7 @@ TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
     std::size_t healthyReports = 0;
     {
         SweepRig rig;
-        lighting::LightingModel model(rig.link->commands(), view, files, settings);
+        lighting::LightingModel& model = rig.session->lighting();
         prepare(rig, model);
         rig.keyboard.ClearTrace();
         ASSERT_EQ(model.RestoreLightingDefaults(), device::DeviceResult::Ok);
@@ -263,7 +257,7 @@ TEST_P(DeviceSweep, LightingRestoreAtEveryReport) {
     for (unsigned k = 1; k <= healthyReports; ++k) {
         SCOPED_TRACE(fault.Name() + " at report " + std::to_string(k));
         SweepRig rig;
-        lighting::LightingModel model(rig.link->commands(), view, files, settings);
+        lighting::LightingModel& model = rig.session->lighting();
         prepare(rig, model);
         rig.service.Arm(k, fault);
         const device::DeviceResult result = model.RestoreLightingDefaults();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace qf::robustness {
 
 device::DeviceResult FaultCase::TransactionResult() const {
@@ -85,15 +87,21 @@ int FaultAtReport::DeleteRequestFromUnitId(std::uint32_t requestId) {
     return keyboard_.DeleteRequestFromUnitId(requestId);
 }
 
-SweepRig::SweepRig(vkbd::VirtualKeyboardOptions options, double timeScale)
-    : keyboard(options),
-      link(std::make_unique<device::DeviceLink>(service,
-                                                device::TransactionTiming::Scaled(timeScale))) {
-    EXPECT_EQ(link->IssueReadRequests(), 1);
+SweepRig::SweepRig(vkbd::VirtualKeyboardOptions options, double timeScale,
+                   app::Environment environment)
+    : keyboard(options) {
+    session::SessionSource source{service, std::move(environment)};
+    source.timing = device::TransactionTiming::Scaled(timeScale);
+    // The test makes the folders it needs: every folder more costs its removal per run.
+    source.makeUserFolders = false;
+    session = std::make_unique<session::Session>(
+        source,
+        session::SessionWindows{prompter, window, window, view, window.lighting, window, host});
+    EXPECT_EQ(session->IssueReadRequests(), 1);
 }
 
 SweepRig::~SweepRig() {
-    link.reset();  // withdraws the read requests before the keyboard goes
+    session.reset();  // withdraws the read requests before the keyboard goes
 }
 
 void SweepRig::Heal() {

@@ -11,10 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "device/device_link.h"
+#include "app/paths.h"
+#include "device/commands.h"
 #include "device/device_service.h"
 #include "device/result.h"
 #include "device/services/virtual/virtual_keyboard.h"
+#include "session/session.h"
+#include "support/profile_fakes.h"
+#include "support/recording_prompter.h"
+#include "support/session_setup.h"
 
 namespace qf::robustness {
 
@@ -64,18 +69,26 @@ private:
     FaultCase fault_;
 };
 
-// A virtual keyboard behind the counting service, with a device link whose waits are scaled so
-// that a missing reply costs milliseconds (a late healthy reply still arrives well within).
+// A virtual keyboard behind the counting service, with a session whose transaction waits are
+// scaled so that a missing reply costs milliseconds (a late healthy reply still arrives well
+// within). Its files are where `environment` says; with none, the session keeps no files.
 struct SweepRig {
-    explicit SweepRig(vkbd::VirtualKeyboardOptions options = {}, double timeScale = 0.05);
+    explicit SweepRig(vkbd::VirtualKeyboardOptions options = {}, double timeScale = 0.05,
+                      app::Environment environment = {});
     ~SweepRig();
 
     // Clears faults and the write count and plugs the keyboard in again.
     void Heal();
 
+    device::DeviceCommands& commands() { return session->commands(); }
+
     vkbd::VirtualKeyboard keyboard;
     FaultAtReport service{keyboard};
-    std::unique_ptr<device::DeviceLink> link;
+    qf::testing::RecordingPrompter prompter;
+    qf::testing::RecordingAssignmentView view;
+    qf::testing::RecordingSwitchHost host;
+    qf::testing::NoWindow window;
+    std::unique_ptr<session::Session> session;
 };
 
 }  // namespace qf::robustness

@@ -17,13 +17,10 @@
 #include "profiles/assignments.h"
 #include "profiles/profile_format.h"
 #include "profiles/profile_store.h"
-#include "profiles/switching.h"
 #include "profiles/transfers.h"
 #include "robustness/sweep_support.h"
-#include "support/profile_fakes.h"
-#include "support/recording_prompter.h"
+#include "support/session_setup.h"
 #include "support/temp_folder.h"
-#include "text/language.h"
 
 namespace qf::robustness {
 namespace {
@@ -95,8 +92,11 @@ Bytes ImportFile() {
     return file;
 }
 
+// The sweep rig's session with a home folder of its own: the profile folder holds the cache file
+// and the files the operations read and write.
 struct TransferRig {
     TransferRig() {
+        std::filesystem::create_directories(folder);
         state.macroMemorySize = 32u * 128u;
         device.service.ResetCount();
     }
@@ -119,21 +119,14 @@ struct TransferRig {
         device.keyboard.SetMemory(vkbd::Area::MacroMemory, 0, image);
     }
 
-    SweepRig device;
-    app::AppState state;
-    keys::DefaultKeymap defaultKeymap;
-    qf::testing::RecordingPrompter prompter;
-    text::LanguageTable language;
-    qf::testing::TempFolder folder;
-    profiles::ProfileStore store;
-    profiles::ActiveProfile active{device.link->commands(), state};
-    qf::testing::RecordingAssignmentView view;
-    qf::testing::FixedBank bank;
-    qf::testing::UnappliedFlag window;
-    profiles::Assignments assignments{{store, view, active, bank, language, prompter}};
-    profiles::ProfileTransfers transfers{{device.link->commands(), store, defaultKeymap, state,
-                                          prompter, language, folder.Path(), active, assignments,
-                                          window}};
+    qf::testing::TempHome home;
+    SweepRig device{{}, 0.05, home.Environment()};
+    const fs::path folder = device.session->ProfileFolder();
+    app::AppState& state = device.session->appState();
+    keys::DefaultKeymap& defaultKeymap = device.session->defaultKeymap();
+    profiles::ProfileStore& store = device.session->store();
+    profiles::Assignments& assignments = device.session->assignments();
+    profiles::ProfileTransfers& transfers = device.session->transfers();
 };
 
 std::vector<std::string> Names(const fs::path& folder) {
@@ -184,7 +177,7 @@ TEST_P(TransferSweep, ReadKeyboardIntoFileAtEveryReport) {
         if (fault.TransactionResult() != device::DeviceResult::Ok) {
             EXPECT_EQ(result, 0) << "a read the keyboard broke off was reported as done";
         }
-        EXPECT_EQ(Names(rig.folder.Path()), std::vector<std::string>{"read.fwc"});
+        EXPECT_EQ(Names(rig.folder), std::vector<std::string>{"read.fwc"});
     }
 }
 

@@ -181,7 +181,8 @@ TEST_F(SessionTest, BuildingReadsTheFilesAndTouchesNoKeyboard) {
     // read-only once installed).
     EXPECT_EQ(session->userColours().FileOf(1),
               home / ".local" / "share" / "quillfen" / "Skins" / "UserDengColor_1.userd");
-    EXPECT_EQ(session->userColours().WriteUserModeName(1, 0, "Mine"), 1);
+    EXPECT_EQ(session->userColours().WriteUserModeName(1, 0, "Mine"),
+              lighting::UserColourResult::Written);
     EXPECT_FALSE(fs::exists(install / "Skins" / "UserDengColor_1.userd"));
 
     // Nothing was asked of the keyboard, no thread runs.
@@ -286,12 +287,12 @@ TEST_F(SessionTest, TheRecorderUsesTheWindowsHooksOnceBound) {
     Build();
     EmptyEditor editor;
     // Unbound: recording stands, but no keystroke can arrive.
-    EXPECT_EQ(session->recorder().StartRecording(editor), macros::kRecordHooksFailed);
+    EXPECT_EQ(session->recorder().StartRecording(editor), macros::RecordResult::HooksFailed);
     session->recorder().StopRecording(editor);
 
     CountingHooks hooks;
     session->BindKeyboardHooks(&hooks);
-    EXPECT_EQ(session->recorder().StartRecording(editor), macros::kRecordStarted);
+    EXPECT_EQ(session->recorder().StartRecording(editor), macros::RecordResult::Started);
     session->recorder().StopRecording(editor);
     EXPECT_EQ(hooks.installs, 1);
     EXPECT_EQ(hooks.removes, 1);

@@ -129,7 +129,8 @@ TEST_F(LanguageFile, EveryLoaderFindsItsTexts) {
     // Through the program's own loaders, in English and with the language switched to Chinese.
     for (const char* setting : {"1", "0"}) {
         text::IniDocument doc = file;
-        ASSERT_EQ(doc.SetString(text::kLanguageSection, text::kLanguageKey, setting), 1);
+        ASSERT_EQ(doc.SetString(text::kLanguageSection, text::kLanguageKey, setting),
+                  text::IniWriteResult::Written);
         text::LanguageTable table;
         for (text::TextLoader loader :
              {text::TextLoader::MessageTexts, text::TextLoader::MainWindowLabels,

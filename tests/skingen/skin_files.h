@@ -23,8 +23,8 @@ inline std::filesystem::path BuiltHelp() {
 
 inline text::IniDocument LoadLayout(std::string_view name) {
     text::IniDocument doc;
-    const int result = text::LoadIniFile(BuiltSkins() / name, doc);
-    EXPECT_EQ(result, text::kIniLoaded) << "cannot read " << (BuiltSkins() / name);
+    const text::IniLoadResult result = text::LoadIniFile(BuiltSkins() / name, doc);
+    EXPECT_EQ(result, text::IniLoadResult::Loaded) << "cannot read " << (BuiltSkins() / name);
     return doc;
 }
 

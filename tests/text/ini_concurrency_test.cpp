@@ -20,15 +20,17 @@ TEST(IniConcurrency, TwoWritersNeverLoseOrCorruptValues) {
     TempFolder folder;
     IniFiles files;
     const auto file = folder / "shared.ini";
-    ASSERT_EQ(files.WriteString(file, "MARK", "present", "yes"), 1);
+    ASSERT_EQ(files.WriteString(file, "MARK", "present", "yes"), IniWriteResult::Written);
 
     std::atomic<int> failures{0};
     std::atomic<bool> writing{true};
     auto writer = [&](const std::string& section) {
         for (int i = 0; i < kWritesPerThread; ++i) {
             // Each thread rewrites one key over and over and adds a new one each time.
-            if (files.WriteString(file, section, "last", std::to_string(i)) != 1 ||
-                files.WriteString(file, section, "k" + std::to_string(i), std::to_string(i)) != 1) {
+            if (files.WriteString(file, section, "last", std::to_string(i)) !=
+                    IniWriteResult::Written ||
+                files.WriteString(file, section, "k" + std::to_string(i), std::to_string(i)) !=
+                    IniWriteResult::Written) {
                 ++failures;
             }
         }
@@ -38,7 +40,7 @@ TEST(IniConcurrency, TwoWritersNeverLoseOrCorruptValues) {
     auto reader = [&] {
         while (writing) {
             IniDocument doc;
-            if (LoadIniFile(file, doc) != kIniLoaded ||
+            if (LoadIniFile(file, doc) != IniLoadResult::Loaded ||
                 doc.GetString("MARK", "present", "") != "yes") {
                 ++badReads;
             }
@@ -55,7 +57,7 @@ TEST(IniConcurrency, TwoWritersNeverLoseOrCorruptValues) {
     EXPECT_EQ(failures, 0);
     EXPECT_EQ(badReads, 0);
     IniDocument doc;
-    ASSERT_EQ(LoadIniFile(file, doc), kIniLoaded);
+    ASSERT_EQ(LoadIniFile(file, doc), IniLoadResult::Loaded);
     for (const char* section : {"ThreadA", "threadB"}) {
         EXPECT_EQ(doc.GetInt(section, "last", -1), kWritesPerThread - 1) << section;
         EXPECT_EQ(doc.KeyNames(section).size(), static_cast<std::size_t>(kWritesPerThread + 1));
@@ -88,7 +90,7 @@ TEST(IniConcurrency, OnePathSpelledTwoWaysSharesOneLock) {
     a.join();
     b.join();
     IniDocument doc;
-    ASSERT_EQ(LoadIniFile(plain, doc), kIniLoaded);
+    ASSERT_EQ(LoadIniFile(plain, doc), IniLoadResult::Loaded);
     EXPECT_EQ(doc.KeyNames("S").size(), static_cast<std::size_t>(2 * kWritesPerThread));
 }
 

@@ -82,7 +82,7 @@ TEST_F(IniDocumentTest, SerialiseGivesBackTheBytesRead) {
 }
 
 TEST_F(IniDocumentTest, ReplacingAValueChangesOnlyItsLine) {
-    ASSERT_EQ(doc.SetString("screen", "MASK", "other.jpg"), 1);
+    ASSERT_EQ(doc.SetString("screen", "MASK", "other.jpg"), IniWriteResult::Written);
     std::string expected(kSample);
     const std::string old = "  Mask=mask.jpg   \n";
     expected.replace(expected.find(old), old.size(), "  Mask=other.jpg\n");
@@ -91,12 +91,12 @@ TEST_F(IniDocumentTest, ReplacingAValueChangesOnlyItsLine) {
 }
 
 TEST_F(IniDocumentTest, ReplacingKeepsTheKeysSpellingAndBlanksAroundEquals) {
-    ASSERT_EQ(doc.SetString("SCREEN", "main", "new.jpg"), 1);
+    ASSERT_EQ(doc.SetString("SCREEN", "main", "new.jpg"), IniWriteResult::Written);
     EXPECT_NE(doc.Serialise().find("\nMain = new.jpg\n"), std::string::npos);
 }
 
 TEST_F(IniDocumentTest, NewKeyGoesAfterTheLastKeyOfItsSection) {
-    ASSERT_EQ(doc.SetString("SCREEN", "Link", "https://x/"), 1);
+    ASSERT_EQ(doc.SetString("SCREEN", "Link", "https://x/"), IniWriteResult::Written);
     std::string expected(kSample);
     const std::string after = "  Mask=mask.jpg   \n";
     expected.insert(expected.find(after) + after.size(), "Link=https://x/\n");
@@ -105,35 +105,35 @@ TEST_F(IniDocumentTest, NewKeyGoesAfterTheLastKeyOfItsSection) {
 }
 
 TEST_F(IniDocumentTest, NewSectionGoesAtTheEnd) {
-    ASSERT_EQ(doc.SetString("KEYCOLOR", "DengCheck", "1"), 1);
+    ASSERT_EQ(doc.SetString("KEYCOLOR", "DengCheck", "1"), IniWriteResult::Written);
     EXPECT_EQ(doc.Serialise(), std::string(kSample) + "[KEYCOLOR]\nDengCheck=1\n");
     EXPECT_EQ(doc.GetInt("keycolor", "dengcheck", 0), 1);
 }
 
 TEST_F(IniDocumentTest, DeletesKeysAndSections) {
-    EXPECT_EQ(doc.DeleteKey("ButtonInfo", "control_help"), 1);
+    EXPECT_TRUE(doc.DeleteKey("ButtonInfo", "control_help"));
     EXPECT_EQ(doc.GetString("ButtonInfo", "CONTROL_HELP", "-"), "-");
-    EXPECT_EQ(doc.DeleteKey("ButtonInfo", "control_help"), 0);
-    EXPECT_EQ(doc.DeleteSection("SCREEN"), 1);
+    EXPECT_FALSE(doc.DeleteKey("ButtonInfo", "control_help"));
+    EXPECT_TRUE(doc.DeleteSection("SCREEN"));
     EXPECT_EQ(doc.Serialise().find("mask.jpg"), std::string::npos);
     EXPECT_NE(doc.Serialise().find("[ButtonInfo]"), std::string::npos);
     // The second [screen] is now the first.
     EXPECT_EQ(doc.GetString("SCREEN", "Main", "-"), "second.jpg");
-    EXPECT_EQ(doc.DeleteSection("NoSuchSection"), 0);
+    EXPECT_FALSE(doc.DeleteSection("NoSuchSection"));
 }
 
 TEST(IniDocument, EmptyDocumentGrowsIntoAFile) {
     IniDocument doc;
-    ASSERT_EQ(doc.SetString("MODENAME", "0", "Fire"), 1);
-    ASSERT_EQ(doc.SetString("Mode0", "tool", "0"), 1);
-    ASSERT_EQ(doc.SetString("MODENAME", "1", "Ice"), 1);
+    ASSERT_EQ(doc.SetString("MODENAME", "0", "Fire"), IniWriteResult::Written);
+    ASSERT_EQ(doc.SetString("Mode0", "tool", "0"), IniWriteResult::Written);
+    ASSERT_EQ(doc.SetString("MODENAME", "1", "Ice"), IniWriteResult::Written);
     EXPECT_EQ(doc.Serialise(), "[MODENAME]\n0=Fire\n1=Ice\n[Mode0]\ntool=0\n");
 }
 
 TEST(IniDocument, LastLineWithoutNewlineGetsOneBeforeAnAppendedLine) {
     IniDocument doc = IniDocument::Parse("[A]\nx=1");
     EXPECT_EQ(doc.GetString("A", "x", "-"), "1");
-    ASSERT_EQ(doc.SetString("A", "y", "2"), 1);
+    ASSERT_EQ(doc.SetString("A", "y", "2"), IniWriteResult::Written);
     EXPECT_EQ(doc.Serialise(), "[A]\nx=1\ny=2\n");
 }
 
@@ -141,7 +141,7 @@ TEST(IniDocument, ByteOrderMarkIsAcceptedAndKept) {
     IniDocument doc = IniDocument::Parse("\xEF\xBB\xBF[LANGUAGE]\nlanguage=1\n");
     EXPECT_TRUE(doc.HasByteOrderMark());
     EXPECT_EQ(doc.GetInt("LANGUAGE", "language", 0), 1);
-    ASSERT_EQ(doc.SetString("LANGUAGE", "language", "0"), 1);
+    ASSERT_EQ(doc.SetString("LANGUAGE", "language", "0"), IniWriteResult::Written);
     EXPECT_EQ(doc.Serialise(), "\xEF\xBB\xBF[LANGUAGE]\nlanguage=0\n");
 }
 
@@ -149,7 +149,7 @@ TEST(IniDocument, WrittenValuesReadBackExactly) {
     IniDocument doc;
     for (const std::string_view value :
          {" leading", "trailing  ", "\"quoted\"", "'single'", "\"", "", "a = b", "[x]", ";x"}) {
-        ASSERT_EQ(doc.SetString("S", "k", value), 1) << value;
+        ASSERT_EQ(doc.SetString("S", "k", value), IniWriteResult::Written) << value;
         EXPECT_EQ(doc.GetString("S", "k", "-"), value);
         EXPECT_EQ(IniDocument::Parse(doc.Serialise()).GetString("S", "k", "-"), value);
     }
@@ -158,17 +158,17 @@ TEST(IniDocument, WrittenValuesReadBackExactly) {
 TEST(IniDocument, NamesAndValuesThatWouldBreakTheFileAreRefused) {
     IniDocument doc = IniDocument::Parse("[S]\nk=1\n");
     const std::string before = doc.Serialise();
-    EXPECT_EQ(doc.SetString("S", "k", "two\nlines"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S", "k", "cr\r"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S", "k", std::string_view("nul\0", 4)), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S", "a=b", "1"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S", "", "1"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S", "[k", "1"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S", ";k", "1"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S", " k", "1"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S]", "k", "1"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("", "k", "1"), kIniInvalidName);
-    EXPECT_EQ(doc.SetString("S\nT", "k", "1"), kIniInvalidName);
+    EXPECT_EQ(doc.SetString("S", "k", "two\nlines"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S", "k", "cr\r"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S", "k", std::string_view("nul\0", 4)), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S", "a=b", "1"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S", "", "1"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S", "[k", "1"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S", ";k", "1"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S", " k", "1"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S]", "k", "1"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("", "k", "1"), IniWriteResult::InvalidName);
+    EXPECT_EQ(doc.SetString("S\nT", "k", "1"), IniWriteResult::InvalidName);
     EXPECT_EQ(doc.Serialise(), before);
 }
 
@@ -234,9 +234,9 @@ TEST_P(IniLineEndings, EditsKeepTheFilesLineEnding) {
     IniDocument doc = IniDocument::Parse(text);
     EXPECT_EQ(doc.GetString("A", "x", "-"), "1");
     EXPECT_EQ(doc.GetString("B", "y", "-"), "2");
-    ASSERT_EQ(doc.SetString("A", "x", "5"), 1);
-    ASSERT_EQ(doc.SetString("A", "z", "3"), 1);
-    ASSERT_EQ(doc.SetString("C", "w", "4"), 1);
+    ASSERT_EQ(doc.SetString("A", "x", "5"), IniWriteResult::Written);
+    ASSERT_EQ(doc.SetString("A", "z", "3"), IniWriteResult::Written);
+    ASSERT_EQ(doc.SetString("C", "w", "4"), IniWriteResult::Written);
     const std::string expected = "; c" + nl + "[A]" + nl + "x=5" + nl + "z=3" + nl + nl + "[B]" +
                                  nl + "y=2" + nl + "[C]" + nl + "w=4" + nl;
     EXPECT_EQ(doc.Serialise(), expected);
@@ -279,24 +279,25 @@ protected:
 
 TEST_F(IniFilesTest, MissingFileReadsAsDefaults) {
     IniDocument doc;
-    EXPECT_EQ(LoadIniFile(file, doc), kIniMissing);
+    EXPECT_EQ(LoadIniFile(file, doc), IniLoadResult::Missing);
     EXPECT_EQ(files.GetString(file, "KEYCOLOR", "DengCheck", "0"), "0");
     EXPECT_EQ(files.GetInt(file, "KEYCOLOR", "DengCheck", 0), 0);
 }
 
 TEST_F(IniFilesTest, WritingCreatesTheFileAndKeepsOtherLines) {
-    ASSERT_EQ(files.WriteString(file, "KEYCOLOR", "DengCheck", "1"), 1);
+    ASSERT_EQ(files.WriteString(file, "KEYCOLOR", "DengCheck", "1"), IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(file), "[KEYCOLOR]\nDengCheck=1\n");
 
     TempFolder::Write(file, "; mine\r\n[KEYCOLOR]\r\nDengCheck = 1\r\nOther=x\r\n");
-    ASSERT_EQ(files.WriteString(file, "keycolor", "dengcheck", "0"), 1);
+    ASSERT_EQ(files.WriteString(file, "keycolor", "dengcheck", "0"), IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(file), "; mine\r\n[KEYCOLOR]\r\nDengCheck = 0\r\nOther=x\r\n");
     EXPECT_EQ(files.GetInt(file, "KEYCOLOR", "DengCheck", 5), 0);
 }
 
 TEST_F(IniFilesTest, WritingIntoAMissingFolderFails) {
     std::string error;
-    EXPECT_EQ(files.WriteString(folder / "none" / "x.ini", "S", "k", "v", &error), 0);
+    EXPECT_EQ(files.WriteString(folder / "none" / "x.ini", "S", "k", "v", &error),
+              IniWriteResult::Failed);
     EXPECT_FALSE(error.empty());
 }
 
@@ -308,49 +309,54 @@ TEST_F(IniFilesTest, OversizedFileIsRefusedAndLeftAlone) {
     std::filesystem::resize_file(file, kIniMaxFileBytes + 1);
     IniDocument doc;
     std::string error;
-    EXPECT_EQ(LoadIniFile(file, doc, &error), kIniTooLarge);
+    EXPECT_EQ(LoadIniFile(file, doc, &error), IniLoadResult::TooLarge);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(files.GetString(file, "S", "k", "dflt"), "dflt");
-    EXPECT_EQ(files.WriteString(file, "S", "k", "2"), 0);
+    EXPECT_EQ(files.WriteString(file, "S", "k", "2"), IniWriteResult::Failed);
     EXPECT_EQ(std::filesystem::file_size(file), kIniMaxFileBytes + 1);
 }
 
 TEST_F(IniFilesTest, UnreadablePathIsNeverReplaced) {
     std::filesystem::create_directory(file);  // a folder where the file should be
     IniDocument doc;
-    EXPECT_EQ(LoadIniFile(file, doc), kIniUnreadable);
-    EXPECT_EQ(files.WriteString(file, "S", "k", "v"), 0);
+    EXPECT_EQ(LoadIniFile(file, doc), IniLoadResult::Unreadable);
+    EXPECT_EQ(files.WriteString(file, "S", "k", "v"), IniWriteResult::Failed);
+    // A removal that finds nothing to remove still fails when the file cannot be read.
+    EXPECT_EQ(files.DeleteKey(file, "S", "k"), IniWriteResult::Failed);
+    EXPECT_EQ(files.DeleteSection(file, "S"), IniWriteResult::Failed);
     EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 
 TEST_F(IniFilesTest, DeletesOnlyWhatIsThere) {
-    ASSERT_EQ(files.DeleteKey(file, "S", "k"), 1);
+    ASSERT_EQ(files.DeleteKey(file, "S", "k"), IniWriteResult::Written);
     EXPECT_FALSE(std::filesystem::exists(file));  // nothing to delete: no file written
-    ASSERT_EQ(files.WriteString(file, "S", "k", "1"), 1);
-    ASSERT_EQ(files.WriteString(file, "S", "j", "2"), 1);
-    ASSERT_EQ(files.DeleteKey(file, "s", "K"), 1);
+    ASSERT_EQ(files.WriteString(file, "S", "k", "1"), IniWriteResult::Written);
+    ASSERT_EQ(files.WriteString(file, "S", "j", "2"), IniWriteResult::Written);
+    ASSERT_EQ(files.DeleteKey(file, "s", "K"), IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(file), "[S]\nj=2\n");
-    ASSERT_EQ(files.DeleteSection(file, "S"), 1);
+    ASSERT_EQ(files.DeleteSection(file, "S"), IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(file), "");
 }
 
 TEST_F(IniFilesTest, UpdateWritesOnlyWhenTheEditSucceeds) {
-    ASSERT_EQ(files.WriteString(file, "Mode0", "tool", "0"), 1);
+    ASSERT_EQ(files.WriteString(file, "Mode0", "tool", "0"), IniWriteResult::Written);
     EXPECT_EQ(files.Update(file,
                            [](IniDocument& doc) {
                                (void)doc.SetString("Mode0", "tool", "1");
-                               return 0;
+                               return IniWriteResult::Failed;
                            }),
-              0);
+              IniWriteResult::Failed);
     EXPECT_EQ(files.GetString(file, "Mode0", "tool", "-"), "0");
     EXPECT_EQ(files.Update(file,
                            [](IniDocument& doc) {
-                               return doc.SetString("Mode0", "jcolor", "0,0,0") == 1 &&
-                                              doc.SetString("Mode0", "color", "255,0,0") == 1
-                                          ? 1
-                                          : 0;
+                               return doc.SetString("Mode0", "jcolor", "0,0,0") ==
+                                                  IniWriteResult::Written &&
+                                              doc.SetString("Mode0", "color", "255,0,0") ==
+                                                  IniWriteResult::Written
+                                          ? IniWriteResult::Written
+                                          : IniWriteResult::Failed;
                            }),
-              1);
+              IniWriteResult::Written);
     EXPECT_EQ(TempFolder::Read(file), "[Mode0]\ntool=0\njcolor=0,0,0\ncolor=255,0,0\n");
 }
 

@@ -101,7 +101,8 @@ TEST(LanguageTable, SharedTextsAreLoadedByBothLoaders) {
 TEST(LanguageTable, MissingFileEmptiesEveryTextOfTheLoader) {
     TempFolder folder;
     LanguageTable table;
-    EXPECT_EQ(table.Load(TextLoader::MessageTexts, folder / "Skins" / "language.ini"), kIniMissing);
+    EXPECT_EQ(table.Load(TextLoader::MessageTexts, folder / "Skins" / "language.ini"),
+              IniLoadResult::Missing);
     for (const TextId id : KeysOf(TextLoader::MessageTexts)) {
         EXPECT_EQ(table.Text(id), "") << TextKey(id).key;
     }
@@ -113,10 +114,10 @@ TEST(LanguageTable, ReloadingSeesTheEditedFile) {
     const auto file = folder / "language.ini";
     LanguageTable table;
     TempFolder::Write(file, "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nMENU_22=About\n");
-    EXPECT_EQ(table.Load(TextLoader::TrayMenu, file), kIniLoaded);
+    EXPECT_EQ(table.Load(TextLoader::TrayMenu, file), IniLoadResult::Loaded);
     EXPECT_EQ(table.Text(TextId::MENU_22), "About");
     TempFolder::Write(file, "[LANGUAGE]\nlanguage=1\n[ENGINSH]\nMENU_22=Info\n");
-    EXPECT_EQ(table.Load(TextLoader::TrayMenu, file), kIniLoaded);
+    EXPECT_EQ(table.Load(TextLoader::TrayMenu, file), IniLoadResult::Loaded);
     EXPECT_EQ(table.Text(TextId::MENU_22), "Info");
 }
 

@@ -80,9 +80,9 @@ protected:
         for (int profile = 0; profile < 3; ++profile) {
             SetKeyboardRecord(profile, r);
         }
-        ASSERT_EQ(static_cast<int>(files.WriteString(panelSwitchFile, lighting::kPanelSection,
-                                                     lighting::kPanelOnKey, "1")),
-                  1);
+        ASSERT_EQ(
+            files.WriteString(panelSwitchFile, lighting::kPanelSection, lighting::kPanelOnKey, "1"),
+            text::IniWriteResult::Written);
         ASSERT_EQ(static_cast<int>(model.ReadLightingState(true)), 0);
         ClearTrace();
         panel.RefreshLightingPanel();

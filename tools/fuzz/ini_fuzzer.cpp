@@ -63,16 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // One edit, then the file's bytes parsed again.
     IniDocument edited = doc;
-    const int set = edited.SetString(section, key, value);
-    QF_FUZZ_CHECK(set == 1 || set == kIniInvalidName);
-    if (set != 1) {
+    const IniWriteResult set = edited.SetString(section, key, value);
+    QF_FUZZ_CHECK(set == IniWriteResult::Written || set == IniWriteResult::InvalidName);
+    if (set != IniWriteResult::Written) {
         QF_FUZZ_CHECK(edited.Serialise() == text);
         return 0;
     }
     QF_FUZZ_CHECK(edited.Find(section, key) == value);
     if (remove) {
         // Removes the line that counts; a later duplicate of the key, if any, counts then.
-        QF_FUZZ_CHECK(edited.DeleteKey(section, key) == 1);
+        QF_FUZZ_CHECK(edited.DeleteKey(section, key));
     }
     const IniDocument reread = IniDocument::Parse(edited.Serialise());
     QF_FUZZ_CHECK(reread.Find(section, key) == edited.Find(section, key));

@@ -32,7 +32,7 @@ ModeNames NamesOfModes(Session& session, std::span<const lighting::ModeEntry> en
     std::error_code ec;
     if (!mainLayout.empty() && fs::is_regular_file(mainLayout, ec)) {
         text::IniDocument layout;
-        if (text::LoadIniFile(mainLayout, layout) == text::kIniLoaded) {
+        if (text::LoadIniFile(mainLayout, layout) == text::IniLoadResult::Loaded) {
             out.names =
                 lighting::ModeDisplayNames(entries, layout, session.core().languageSetting());
             out.source = "names from " + mainLayout.string();
