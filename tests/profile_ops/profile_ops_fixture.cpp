@@ -40,7 +40,7 @@ session::SessionSource SourceFor(vkbd::VirtualKeyboard& keyboard, const qf::test
 
 ProfileOpsTest::ProfileOpsTest(bool withHome)
     : session(SourceFor(keyboard, home, withHome),
-              {prompter, window, window, view, window.lighting, window, host}) {
+              {prompter, window, window, view, window.lightingView(), window, host}) {
     if (withHome) {
         std::filesystem::create_directories(session.ProfileFolder());
     }

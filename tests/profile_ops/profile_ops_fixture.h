@@ -22,6 +22,7 @@
 #include "profiles/profile_store.h"
 #include "profiles/switching.h"
 #include "profiles/transfers.h"
+#include "session/no_windows.h"
 #include "session/session.h"
 #include "support/profile_fakes.h"
 #include "support/recording_prompter.h"
@@ -81,7 +82,7 @@ protected:
     FakePrompter prompter;
     FakeView view;
     FakeHost host;
-    qf::testing::NoWindow window;
+    session::NoWindows window;
     session::Session session;
     device::DeviceLink& link = session.link();
     ProfileStore& store = session.store();

@@ -95,8 +95,8 @@ SweepRig::SweepRig(vkbd::VirtualKeyboardOptions options, double timeScale,
     // The test makes the folders it needs: every folder more costs its removal per run.
     source.makeUserFolders = false;
     session = std::make_unique<session::Session>(
-        source,
-        session::SessionWindows{prompter, window, window, view, window.lighting, window, host});
+        source, session::SessionWindows{prompter, window, window, view, window.lightingView(),
+                                        window, host});
     EXPECT_EQ(session->IssueReadRequests(), 1);
 }
 

@@ -16,6 +16,7 @@
 #include "device/device_service.h"
 #include "device/result.h"
 #include "device/services/virtual/virtual_keyboard.h"
+#include "session/no_windows.h"
 #include "session/session.h"
 #include "support/profile_fakes.h"
 #include "support/recording_prompter.h"
@@ -87,7 +88,7 @@ struct SweepRig {
     qf::testing::RecordingPrompter prompter;
     qf::testing::RecordingAssignmentView view;
     qf::testing::RecordingSwitchHost host;
-    qf::testing::NoWindow window;
+    session::NoWindows window;
     std::unique_ptr<session::Session> session;
 };
 

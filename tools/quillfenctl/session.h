@@ -17,7 +17,8 @@
 #include "device/tracing_service.h"
 #include "failure_locator.h"
 #include "keys/key_names.h"
-#include "no_windows.h"
+#include "service_slot.h"
+#include "session/no_windows.h"
 #include "session/session.h"
 #include "terminal.h"
 
@@ -124,7 +125,7 @@ private:
     // What the session's link talks to: the locator around the trace, once the keyboard is
     // open.
     ServiceSlot slot_;
-    NoWindows windows_;
+    session::NoWindows windows_;
     std::unique_ptr<session::Session> core_;
     keys::KeyTexts keyTexts_;
 };
