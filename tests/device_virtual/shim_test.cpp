@@ -107,6 +107,12 @@ protected:
         }
         unsetenv("QUILLFEN_VIRTUAL_STATE");
         unsetenv("QUILLFEN_VIRTUAL_TRACE");
+        unsetenv("QUILLFEN_VIRTUAL_FAULT");
+    }
+
+    int WriteControl(const Bytes& report) {
+        return lib_.writeOne(&qf::device::kControlKey, nullptr, 0, report.data(),
+                             static_cast<std::uint32_t>(report.size()), 0, nullptr);
     }
 
     // Waits for the handler to have seen `count` replies; a generous bound only guards against
@@ -205,6 +211,33 @@ TEST_F(ShimTest, StateFileCarriesMemoryAcrossInitAndEnd) {
     ASSERT_TRUE(AwaitReplies(2));
     std::lock_guard lock(Log().mutex);
     EXPECT_EQ(Log().replies[1][8], 12) << "the mode written before End";
+}
+
+TEST_F(ShimTest, TheEnvironmentPlacesOneFaultAndAMalformedOneIsSaidAndIgnored) {
+    const Bytes named = Request(6, 1, 0, {12});
+    const Bytes other = Request(3, 44);
+
+    setenv("QUILLFEN_VIRTUAL_FAULT", "refuse@6:0", 1);
+    ASSERT_GT(lib_.init(0), 0);
+    EXPECT_EQ(WriteControl(named), 0);
+    EXPECT_EQ(WriteControl(named), 0) << "every report it names, not only the first";
+    EXPECT_EQ(WriteControl(other), 1);
+    ASSERT_EQ(lib_.end(), 1);
+
+    // Lacks its address: said once on stderr, and the keyboard serves every report.
+    setenv("QUILLFEN_VIRTUAL_FAULT", "refuse@6", 1);
+    ::testing::internal::CaptureStderr();
+    const int init = lib_.init(0);
+    const int first = WriteControl(named);
+    const int second = WriteControl(named);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_GT(init, 0);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 1);
+    const std::string notice = "QUILLFEN_VIRTUAL_FAULT=\"refuse@6\" ignored";
+    const auto at = said.find(notice);
+    ASSERT_NE(at, std::string::npos) << said;
+    EXPECT_EQ(said.find(notice, at + 1), std::string::npos) << said;
 }
 
 }  // namespace

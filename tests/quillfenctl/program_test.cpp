@@ -489,12 +489,15 @@ TEST_F(ProgramTest, MacrosLargerThanTheKeyboardAreRefusedWholesale) {
 
 class FaultTest : public ProgramTest {
 protected:
-    // Runs against the device service library that fails at the report `fault` names.
+    // Runs against the virtual keyboard's device service library, which fails at the report
+    // `fault` names (none when empty) and keeps its memory across the runs of one test.
     RunResult ExpectFaulty(int code, const std::string& fault, std::vector<std::string> args) {
-        args.insert(args.begin(), {"--device-service", QF_FAULTY_SERVICE_PATH});
-        return Expect(
-            code, args,
-            {"QFCTL_FAULT_STATE=" + Path("faulty.state").string(), "QFCTL_FAULT=" + fault});
+        args.insert(args.begin(), {"--device-service", QF_VIRTUAL_SERVICE_PATH});
+        std::vector<std::string> env = {"QUILLFEN_VIRTUAL_STATE=" + Path("faulty.state").string()};
+        if (!fault.empty()) {
+            env.push_back("QUILLFEN_VIRTUAL_FAULT=" + fault);
+        }
+        return Expect(code, args, env);
     }
 };
 
@@ -518,7 +521,7 @@ TEST_F(FaultTest, DeviceFailuresNameTheResultAndTheReport) {
     EXPECT_FALSE(fs::exists(target));
 
     // A write that fails part-way says which report of the transfer failed first.
-    ExpectFaulty(0, "none@0:0", {"read", target.string()});
+    ExpectFaulty(0, "", {"read", target.string()});
     const auto write = ExpectFaulty(1, "status@8:1080", {"write", target.string()});
     EXPECT_NE(write.err.find("writing to the keyboard failed: device result -102 (status 0xFF) "
                              "at command 8 (write keymap), profile 2, chunk 2 of 10 "
@@ -529,9 +532,9 @@ TEST_F(FaultTest, DeviceFailuresNameTheResultAndTheReport) {
 
 TEST_F(FaultTest, VerifyReportsTheFirstDifferenceOfTheReadBack) {
     const fs::path file = Path("v.fwc");
-    ExpectFaulty(0, "none@0:0", {"read", file.string()});
+    ExpectFaulty(0, "", {"read", file.string()});
     Expect(0, {"assign", "--file", file.string(), "--profile", "1", "A", "key:B"});
-    const auto good = ExpectFaulty(0, "none@0:0", {"write", "--verify", file.string()});
+    const auto good = ExpectFaulty(0, "", {"write", "--verify", file.string()});
     EXPECT_NE(good.err.find("verify: the keymaps of profiles 0, 1, 2 and "), std::string::npos)
         << good.err;
     EXPECT_NE(good.err.find("bytes of macro memory read back as written"), std::string::npos)
@@ -544,7 +547,7 @@ TEST_F(FaultTest, VerifyReportsTheFirstDifferenceOfTheReadBack) {
         "read back 0x[0-9a-f]{2}");
     EXPECT_TRUE(std::regex_search(bad.err, difference)) << bad.err;
     // assign --verify reads back the profile it wrote.
-    const auto assigned = ExpectFaulty(0, "none@0:0", {"assign", "--verify", "B", "key:C"});
+    const auto assigned = ExpectFaulty(0, "", {"assign", "--verify", "B", "key:C"});
     EXPECT_NE(assigned.err.find("verify: the keymaps of profiles 0 and"), std::string::npos)
         << assigned.err;
 }

@@ -1,7 +1,10 @@
 // The commands that move or change the profile store: read, write, assign and macro. They work
 // on the keyboard (read the keyboard into the store, change it, download it) or on a profile file.
 #include <iostream>
+#include <optional>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "cli_text.h"
 #include "commands.h"
@@ -23,6 +26,25 @@ namespace qf::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string ReasonOf(const std::string& error) {
+    return error.empty() ? std::string("no reason given") : error;
+}
+
+// After a read of the keyboard failed: when a report failed (the one the session's trace saw,
+// or the one the read returns), says so and gives the exit code. Empty when every report went
+// through, so that the failure was elsewhere.
+std::optional<int> ReadDeviceFailure(Session& session, const std::string& error,
+                                     const device::Failure& failure) {
+    const std::string what = "reading the keyboard (" + error + ")";
+    if (const auto place = session.TakeFailure()) {
+        return session.DeviceFailure(what, place->result, place);
+    }
+    if (failure.code != device::DeviceResult::Ok) {
+        return session.DeviceFailure(what, failure);
+    }
+    return std::nullopt;
+}
 
 // The store a command works on (the session's), filled from the keyboard or a profile file, and
 // written back to where it came from.
@@ -71,18 +93,24 @@ public:
         device::Failure failure;
         (void)session_.TakeFailure();
         if (transfers().ReadKeyboardIntoStore(&error, &failure) != 1) {
-            if (const auto place = session_.TakeFailure()) {
-                return session_.DeviceFailure("reading the keyboard (" + error + ")", place->result,
-                                              place);
+            if (const auto failed = ReadDeviceFailure(session_, error, failure)) {
+                return *failed;
             }
-            if (failure.code != device::DeviceResult::Ok) {
-                return session_.DeviceFailure("reading the keyboard (" + error + ")", failure);
-            }
-            PrintMessage("reading the keyboard failed: " +
-                         (error.empty() ? std::string("no reason given") : error));
+            PrintMessage("reading the keyboard failed: " + ReasonOf(error));
             return kExitFile;
         }
         return kExitOk;
+    }
+
+    // Load for a command that changes the store: on the keyboard only while the windowed
+    // program does not run (its next Apply would undo the change).
+    int LoadToChange(bool mayCreate) {
+        if (onKeyboard()) {
+            if (const int free = session_.CheckWindowedProgramNotRunning(); free != kExitOk) {
+                return free;
+            }
+        }
+        return Load(mayCreate);
     }
 
     // Reads what the keyboard reports on arrival: active profile, macro memory size, default
@@ -122,58 +150,64 @@ public:
     }
 
     int Download(bool allProfiles) {
-        std::uint32_t total = 0;
-        {
-            auto access = store().Lock();
-            total = ImageBytes(access->macros);
-            if (const int ready = BeforeDownload(access->macros); ready != kExitOk) {
-                return ready;
+        const std::vector<macros::MacroRecord> macros = store().Lock()->macros;
+        return WatchedDownload(macros, [&](profiles::DownloadReport& report) {
+            if (transfers().ApplyStoreToKeyboard(allProfiles, &report) != 1) {
+                return kDownloadFailed;
             }
-        }
-        profiles::DownloadReport report;
-        int result = 0;
-        SentImage sent;
-        {
-            const WatchedWrites watch(session_, total, sent);
-            (void)session_.TakeFailure();
-            result = transfers().ApplyStoreToKeyboard(allProfiles, &report);
-        }
-        if (result != 1) {
-            return DownloadFailure(report, total);
-        }
-        // The application's image of the keyboard follows, when it keeps one.
-        if (!session_.core().ProfileFolder().empty()) {
-            (void)profiles::SaveProfileCache(store(), transfers().CachePath());
-        }
-        return AfterDownload(sent);
+            // The application's image of the keyboard follows, when it keeps one.
+            if (!session_.core().ProfileFolder().empty()) {
+                (void)profiles::SaveProfileCache(store(), transfers().CachePath());
+            }
+            return kExitOk;
+        });
     }
 
     // The main window's import of the profile file `path`, whose macros are `macros`: the file
     // becomes the store and the cache file, and is written to the keyboard (all profiles).
     // kExitOk or the exit code.
     int Import(const std::string& path, const std::vector<macros::MacroRecord>& macros) {
+        return WatchedDownload(macros, [&](profiles::DownloadReport& report) {
+            const profiles::ImportResult imported = transfers().ImportProfileFile(path, &report);
+            if (imported.result != 1) {
+                return kExitFile;  // the import has said so (MAIN_PROMPT_INPORT)
+            }
+            return imported.download == device::DeviceResult::Ok ? kExitOk : kDownloadFailed;
+        });
+    }
+
+private:
+    // What a download step returns when the keyboard did not take the download; its report
+    // says why.
+    static constexpr int kDownloadFailed = -1;
+
+    // A download of the store, or of a file, whose macros are `macros`: the waits the keyboard
+    // shortens and the names question before it, the macro memory writes shown and kept while
+    // `send(report)` runs, then the failure or the read-back of --verify. `send` returns
+    // kExitOk, kDownloadFailed, or an exit code it has given its own message for.
+    template <typename Send>
+    int WatchedDownload(const std::vector<macros::MacroRecord>& macros, Send&& send) {
         const std::uint32_t total = ImageBytes(macros);
         if (const int ready = BeforeDownload(macros); ready != kExitOk) {
             return ready;
         }
         profiles::DownloadReport report;
-        profiles::ImportResult imported;
         SentImage sent;
+        int sendResult = kExitOk;
         {
             const WatchedWrites watch(session_, total, sent);
             (void)session_.TakeFailure();
-            imported = transfers().ImportProfileFile(path, &report);
+            sendResult = send(report);
         }
-        if (imported.result != 1) {
-            return kExitFile;  // the import has said so (MAIN_PROMPT_INPORT)
-        }
-        if (imported.download != device::DeviceResult::Ok) {
+        if (sendResult == kDownloadFailed) {
             return DownloadFailure(report, total);
+        }
+        if (sendResult != kExitOk) {
+            return sendResult;
         }
         return AfterDownload(sent);
     }
 
-private:
     // Before the macros go to the keyboard: says which waits the keyboard keeps shorter, and
     // asks before the macros go without their names. kExitOk, or kExitUsage when declined.
     int BeforeDownload(const std::vector<macros::MacroRecord>& macros) {
@@ -329,16 +363,11 @@ int RunRead(Session& session, const std::string& path) {
     device::Failure failure;
     (void)session.TakeFailure();
     if (store.transfers().ReadKeyboardIntoFile(file, &error, &failure) != 1) {
-        if (const auto place = session.TakeFailure()) {
-            return session.DeviceFailure("reading the keyboard (" + error + ")", place->result,
-                                         place);
-        }
-        if (failure.code != device::DeviceResult::Ok) {
-            return session.DeviceFailure("reading the keyboard (" + error + ")", failure);
+        if (const auto failed = ReadDeviceFailure(session, error, failure)) {
+            return *failed;
         }
         // Every read went through: what failed is the file.
-        PrintMessage("writing \"" + path +
-                     "\" failed: " + (error.empty() ? std::string("no reason given") : error));
+        PrintMessage("writing \"" + path + "\" failed: " + ReasonOf(error));
         return kExitFile;
     }
     std::cout << "read the keyboard into " << path << '\n';
@@ -450,14 +479,9 @@ int RunAssign(Session& session, const AssignOptions& options) {
             "has nothing to read back");
         return kExitUsage;
     }
-    if (options.place.file.empty()) {
-        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
-            return free;
-        }
-    }
     StoreSession place(session, options.place);
     place.SetVerify(options.verify);
-    if (const int loaded = place.Load(true); loaded != kExitOk) {
+    if (const int loaded = place.LoadToChange(true); loaded != kExitOk) {
         return loaded;
     }
     int profile = options.profile.value_or(place.onKeyboard() ? place.activeProfile() : 0);
@@ -588,14 +612,8 @@ int RunMacroAdd(Session& session, const StorePlace& where, const std::string& na
         PrintMessage(error);
         return kExitUsage;
     }
-    if (where.file.empty()) {
-        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
-            return free;
-        }
-    }
-
     StoreSession place(session, where);
-    if (const int loaded = place.Load(true); loaded != kExitOk) {
+    if (const int loaded = place.LoadToChange(true); loaded != kExitOk) {
         return loaded;
     }
     {
@@ -641,13 +659,8 @@ int RunMacroSet(Session& session, const StorePlace& where, const std::string& na
         PrintMessage("the repeat count is 1 to 255");
         return kExitUsage;
     }
-    if (where.file.empty()) {
-        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
-            return free;
-        }
-    }
     StoreSession place(session, where);
-    if (const int loaded = place.Load(false); loaded != kExitOk) {
+    if (const int loaded = place.LoadToChange(false); loaded != kExitOk) {
         return loaded;
     }
     int was = 0;
@@ -701,13 +714,8 @@ int RunMacroSet(Session& session, const StorePlace& where, const std::string& na
 }
 
 int RunMacroRemove(Session& session, const StorePlace& where, const std::string& name) {
-    if (where.file.empty()) {
-        if (const int free = session.CheckWindowedProgramNotRunning(); free != kExitOk) {
-            return free;
-        }
-    }
     StoreSession place(session, where);
-    if (const int loaded = place.Load(false); loaded != kExitOk) {
+    if (const int loaded = place.LoadToChange(false); loaded != kExitOk) {
         return loaded;
     }
     macros::MacroRecord macro;

@@ -1,11 +1,13 @@
 // Faults the virtual keyboard can be told to commit on its control interface.
 //
-// Each fault counts down the reports it applies to. Not thread-safe; the virtual keyboard
-// guards it.
+// Each counted fault counts down the reports it applies to; a report fault stays, and strikes
+// every report with its command and address. Not thread-safe; the virtual keyboard guards it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "device/report.h"
 
@@ -25,6 +27,26 @@ struct FaultDecision {
     bool Serves() const;
 };
 
+// A fault that every control report with one command byte and one address meets.
+struct ReportFault {
+    enum class Kind {
+        Refuse,  // the write is refused; the report never arrives
+        Status,  // the keyboard answers with status 0xFF and does not carry the request out
+        Garble,  // the reply's data bytes are noise
+    };
+    Kind kind = Kind::Refuse;
+    std::uint8_t command = 0;
+    std::uint16_t address = 0;
+
+    bool operator==(const ReportFault&) const = default;
+};
+
+// Reads a report fault written as "KIND@COMMAND:ADDRESS": KIND is refuse, status or garble,
+// COMMAND (0..255) and ADDRESS (0..65535) are decimal numbers, and nothing else may stand in
+// the text. Empty when the text is not such a description; `error`, when given, then says
+// what is wrong with it.
+std::optional<ReportFault> ParseReportFault(std::string_view text, std::string* error = nullptr);
+
 class FaultInjector {
 public:
     void NoReply(unsigned n) { noReply_ = n; }
@@ -37,11 +59,13 @@ public:
     void WriteRefusal(unsigned n) { refusals_ = n; }
     // The k-th next report (1-based) finds the keyboard unplugged; 0 cancels.
     void UnplugBefore(unsigned k) { unplugBefore_ = k; }
+    // Every report `fault` names meets it from now on, until Clear; it replaces an earlier one.
+    void AtReport(const ReportFault& fault) { reportFault_ = fault; }
     void Clear();
 
-    // The faults for the next report written while the keyboard is present. A report that
-    // unplugs the keyboard or is refused consumes no other fault.
-    FaultDecision NextReport();
+    // The faults for `request`, the next report written while the keyboard is present. A
+    // report that unplugs the keyboard or is refused consumes no other fault.
+    FaultDecision NextReport(const qf::device::Report& request);
 
     // Applies the decision's reply faults (status, wrong command, garbled data) to a reply and
     // seals it again.
@@ -58,6 +82,7 @@ private:
     unsigned garbled_ = 0;
     unsigned refusals_ = 0;
     unsigned unplugBefore_ = 0;
+    std::optional<ReportFault> reportFault_;
     std::uint32_t noise_ = 0x9E3779B9u;
 };
 

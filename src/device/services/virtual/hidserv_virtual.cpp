@@ -2,15 +2,23 @@
 //
 // Init(0) creates one virtual keyboard for the process; End() destroys it, saving its state.
 // QUILLFEN_VIRTUAL_STATE names the state file (optional); QUILLFEN_VIRTUAL_TRACE names a file
-// every report in and out is appended to, one line each (optional).
+// every report in and out is appended to, one line each (optional); QUILLFEN_VIRTUAL_FAULT
+// places one fault (optional), so that a program run meets it at a known report:
+// "KIND@COMMAND:ADDRESS", every control report with that command byte and address (both
+// decimal) meets the fault KIND: refuse (the write is refused), status (the keyboard answers
+// 0xFF and does not carry the request out) or garble (the reply's data bytes are noise). A
+// description that does not read so is said on stderr when Init creates the keyboard, and
+// ignored.
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
+#include <string>
 
 #include "device/hidserv_abi.h"
+#include "device/services/virtual/fault_injector.h"
 #include "device/services/virtual/virtual_constants.h"
 #include "device/services/virtual/virtual_keyboard.h"
 
@@ -91,6 +99,15 @@ QF_EXPORT int Init(int /*flags*/) {
         options.stateFile = state;
     }
     service.keyboard = std::make_unique<VirtualKeyboard>(options);
+    if (const char* fault = EnvironmentValue(qf::vkbd::kEnvFault)) {
+        std::string error;
+        if (const auto parsed = qf::vkbd::ParseReportFault(fault, &error)) {
+            service.keyboard->InjectReportFault(*parsed);
+        } else {
+            std::fprintf(stderr, "quillfen: %s=\"%s\" ignored: %s\n", qf::vkbd::kEnvFault, fault,
+                         error.c_str());
+        }
+    }
     if (const char* tracePath = EnvironmentValue(qf::vkbd::kEnvTraceFile)) {
         service.trace = std::fopen(tracePath, "a");
         if (std::FILE* file = service.trace) {

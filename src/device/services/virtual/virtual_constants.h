@@ -87,5 +87,6 @@ inline constexpr std::size_t kMaxStateFileSize = 64 * 1024;
 // Environment variables read by the shared library.
 inline constexpr const char* kEnvStateFile = "QUILLFEN_VIRTUAL_STATE";
 inline constexpr const char* kEnvTraceFile = "QUILLFEN_VIRTUAL_TRACE";
+inline constexpr const char* kEnvFault = "QUILLFEN_VIRTUAL_FAULT";
 
 }  // namespace qf::vkbd

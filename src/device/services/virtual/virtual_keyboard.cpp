@@ -132,7 +132,7 @@ public:
         if (count_ == 0) {
             return 0;
         }
-        const FaultDecision decision = faults_.NextReport();
+        const FaultDecision decision = faults_.NextReport(request);
         if (decision.unplug) {
             SetCountLocked(0);
             return 0;
@@ -573,6 +573,10 @@ void VirtualKeyboard::InjectGarbledReply(unsigned n) {
 
 void VirtualKeyboard::InjectWriteRefusal(unsigned n) {
     impl_->WithFaults([n](FaultInjector& f) { f.WriteRefusal(n); });
+}
+
+void VirtualKeyboard::InjectReportFault(const ReportFault& fault) {
+    impl_->WithFaults([&fault](FaultInjector& f) { f.AtReport(fault); });
 }
 
 void VirtualKeyboard::UnplugBeforeReport(unsigned k) {

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "device/device_service.h"
+#include "device/services/virtual/fault_injector.h"
 #include "device/services/virtual/virtual_types.h"
 
 namespace qf::vkbd {
@@ -108,6 +109,9 @@ public:
     void InjectGarbledReply(unsigned n);                 // reply bytes 8.. pseudo-random
     // The next n writes are refused (RequestWriteOne returns 0); they never reach the keyboard.
     void InjectWriteRefusal(unsigned n);
+    // Every report with the fault's command and address meets it, until ClearFaults; it
+    // replaces an earlier one.
+    void InjectReportFault(const ReportFault& fault);
     // The k-th next report written (1-based) finds the keyboard gone: it is refused and the
     // keyboard unplugs (with its count-change notification).
     void UnplugBeforeReport(unsigned k);
