@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -86,6 +88,21 @@ TEST_F(MainWindowWidgetTest, TheBusyPointerAndTheProgramsIconWaitForAWindowOnScr
     EXPECT_NE(QApplication::overrideCursor(), nullptr);
     window->SetBusy(false);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(TrayPictures, EachIconHasItsOwnPicture) {
+    // Read from the program's resources as PNG only: a picture that fails to read would leave
+    // an empty icon in the notification area.
+    std::vector<QImage> pictures;
+    for (int id : {app::kIconNoKeyboard, app::kIconKeyboardPresent, app::kIconAlternate}) {
+        const QIcon icon = TrayPicture(id);
+        ASSERT_FALSE(icon.isNull()) << id;
+        const QImage image = icon.pixmap(QSize(64, 64)).toImage();
+        EXPECT_EQ(image.size(), QSize(64, 64)) << id;
+        pictures.push_back(image);
+    }
+    EXPECT_NE(pictures[0], pictures[1]);
+    EXPECT_NE(pictures[1], pictures[2]);
 }
 
 TEST_F(MainWindowWidgetTest, AProfileButtonSwitchesTheKeyboardsProfile) {
