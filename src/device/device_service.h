@@ -72,4 +72,42 @@ public:
     virtual int DeleteRequestFromUnitId(std::uint32_t requestId) = 0;
 };
 
+// A device service in front of another: every call goes to the inner service unchanged, and a
+// subclass overrides the calls it watches or changes (tracing, fault injection, the places of
+// failures). Without an inner service every call answers 0: no keyboard, nothing sent, nothing
+// requested. The inner service must outlive this one; binding another is not synchronised with
+// calls under way, so it is done before the service is used.
+class ForwardingService : public DeviceService {
+public:
+    explicit ForwardingService(DeviceService* inner = nullptr) : inner_(inner) {}
+
+    void BindInner(DeviceService* inner) { inner_ = inner; }
+    [[nodiscard]] DeviceService* inner() const { return inner_; }
+
+    int RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) override {
+        return inner_ != nullptr ? inner_->RequestGetDeviceCount(key, unitId) : 0;
+    }
+    int RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data, std::uint32_t length,
+                        std::uint32_t unitId) override {
+        return inner_ != nullptr ? inner_->RequestWriteOne(key, data, length, unitId) : 0;
+    }
+    int RequestAsyncRead(const QfRequestKey& key, NotificationSink* sink, std::uint32_t tag,
+                         std::uint32_t unitId, std::uint32_t* requestId) override {
+        return inner_ != nullptr ? inner_->RequestAsyncRead(key, sink, tag, unitId, requestId) : 0;
+    }
+    int RequestStatusWrite(const QfRequestKey& key, NotificationSink* sink, std::uint32_t tag,
+                           const std::uint8_t* data, std::uint32_t length, std::uint32_t unitId,
+                           std::uint32_t* requestId) override {
+        return inner_ != nullptr
+                   ? inner_->RequestStatusWrite(key, sink, tag, data, length, unitId, requestId)
+                   : 0;
+    }
+    int DeleteRequestFromUnitId(std::uint32_t requestId) override {
+        return inner_ != nullptr ? inner_->DeleteRequestFromUnitId(requestId) : 0;
+    }
+
+private:
+    DeviceService* inner_;
+};
+
 }  // namespace qf::device

@@ -73,7 +73,7 @@ private:
 };
 
 TracingService::TracingService(DeviceService& inner, std::FILE* trace)
-    : inner_(inner), trace_(trace) {}
+    : ForwardingService(&inner), trace_(trace) {}
 
 TracingService::~TracingService() {
     if (trace_ != nullptr) {
@@ -119,10 +119,6 @@ NotificationSink* TracingService::WrapSink(NotificationSink* sink, const QfReque
     return slot.get();
 }
 
-int TracingService::RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) {
-    return inner_.RequestGetDeviceCount(key, unitId);
-}
-
 int TracingService::RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data,
                                     std::uint32_t length, std::uint32_t unitId) {
     const std::string_view name = InterfaceName(key);
@@ -140,7 +136,7 @@ int TracingService::RequestWriteOne(const QfRequestKey& key, const std::uint8_t*
             }
         }
     }
-    const int result = inner_.RequestWriteOne(key, data, length, unitId);
+    const int result = ForwardingService::RequestWriteOne(key, data, length, unitId);
     if (result <= 0) {
         Comment("write refused by the device service (result " + std::to_string(result) + ")");
     }
@@ -150,7 +146,7 @@ int TracingService::RequestWriteOne(const QfRequestKey& key, const std::uint8_t*
 int TracingService::RequestAsyncRead(const QfRequestKey& key, NotificationSink* sink,
                                      std::uint32_t tag, std::uint32_t unitId,
                                      std::uint32_t* requestId) {
-    return inner_.RequestAsyncRead(key, WrapSink(sink, key), tag, unitId, requestId);
+    return ForwardingService::RequestAsyncRead(key, WrapSink(sink, key), tag, unitId, requestId);
 }
 
 int TracingService::RequestStatusWrite(const QfRequestKey& key, NotificationSink* sink,
@@ -166,17 +162,13 @@ int TracingService::RequestStatusWrite(const QfRequestKey& key, NotificationSink
             WriteLine(FormatReportLine(true, name, bytes));
         }
     }
-    const int result =
-        inner_.RequestStatusWrite(key, WrapSink(sink, key), tag, data, length, unitId, requestId);
+    const int result = ForwardingService::RequestStatusWrite(key, WrapSink(sink, key), tag, data,
+                                                             length, unitId, requestId);
     if (result <= 0) {
         Comment("status write refused by the device service (result " + std::to_string(result) +
                 ")");
     }
     return result;
-}
-
-int TracingService::DeleteRequestFromUnitId(std::uint32_t requestId) {
-    return inner_.DeleteRequestFromUnitId(requestId);
 }
 
 }  // namespace qf::device

@@ -35,7 +35,7 @@ std::string_view InterfaceName(const QfRequestKey& key);
 std::string FormatReportLine(bool toKeyboard, std::string_view interfaceName,
                              std::span<const std::uint8_t> bytes);
 
-class TracingService final : public DeviceService {
+class TracingService final : public ForwardingService {
 public:
     // Called for every report written to the keyboard's control interface, before it is passed
     // on (for progress displays). Runs on the writing thread.
@@ -52,7 +52,6 @@ public:
     // Writes a '#' line (the text may not hold a line break; one is replaced by a space).
     void Comment(std::string_view text);
 
-    int RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) override;
     int RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data, std::uint32_t length,
                         std::uint32_t unitId) override;
     int RequestAsyncRead(const QfRequestKey& key, NotificationSink* sink, std::uint32_t tag,
@@ -60,7 +59,6 @@ public:
     int RequestStatusWrite(const QfRequestKey& key, NotificationSink* sink, std::uint32_t tag,
                            const std::uint8_t* data, std::uint32_t length, std::uint32_t unitId,
                            std::uint32_t* requestId) override;
-    int DeleteRequestFromUnitId(std::uint32_t requestId) override;
 
 private:
     // Stands between the service and the caller's sink: traces what arrives, then forwards it.
@@ -71,7 +69,6 @@ private:
     NotificationSink* WrapSink(NotificationSink* sink, const QfRequestKey& key);
     void WriteLine(const std::string& line);
 
-    DeviceService& inner_;
     std::FILE* trace_;
     std::mutex traceMutex_;
 

@@ -179,5 +179,36 @@ TEST(DeviceLinkLifetime, TransactionsBeforeTheControlRequestGetNoReply) {
     EXPECT_EQ(fake.writes().size(), 3u);
 }
 
+TEST(ForwardingServiceTest, AnUnboundSlotRefusesEverythingABoundOneForwardsUnchanged) {
+    FakeService fake;
+    fake.SetDeviceCount(1);
+    ForwardingService slot;
+    {
+        // No service behind it: no keyboard, and the link's requests are refused.
+        DeviceLink link(slot, FastTiming());
+        EXPECT_EQ(link.IssueReadRequests(), 0);
+        DeviceInfoBlock info;
+        EXPECT_EQ(link.commands().ReadDeviceInfo(info), DeviceResult::NoDevice);
+        EXPECT_EQ(slot.RequestGetDeviceCount(kControlKey, 0), 0);
+    }
+    EXPECT_TRUE(fake.writes().empty());
+    EXPECT_TRUE(fake.requests().empty());
+
+    // Bound: the same link works as on the service itself, and withdraws its requests there.
+    slot.BindInner(&fake);
+    EXPECT_EQ(slot.inner(), &fake);
+    {
+        DeviceLink link(slot, FastTiming());
+        ASSERT_EQ(link.IssueReadRequests(), 1);
+        EXPECT_EQ(slot.RequestGetDeviceCount(kControlKey, 0), 1);
+        DeviceInfoBlock info;
+        EXPECT_EQ(link.commands().ReadDeviceInfo(info), DeviceResult::Ok);
+        ASSERT_GT(link.WriteLedStatus({0x05, 0x02}), 0);
+        EXPECT_EQ(fake.requests().size(), 3u);
+        EXPECT_EQ(fake.requests()[1].sink, static_cast<NotificationSink*>(&link));
+    }
+    EXPECT_EQ(fake.deleted().size(), 3u);
+}
+
 }  // namespace
 }  // namespace qf::device::test

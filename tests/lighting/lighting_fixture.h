@@ -33,36 +33,18 @@ using RecordingView = qf::testing::RecordingLightingView;
 
 // A device service in front of the virtual keyboard that refuses the writes of chosen commands
 // (the transaction then fails with "write refused").
-class RefusingService final : public device::DeviceService {
+class RefusingService final : public device::ForwardingService {
 public:
-    explicit RefusingService(device::DeviceService& inner) : inner_(inner) {}
+    explicit RefusingService(device::DeviceService& inner) : ForwardingService(&inner) {}
     std::set<std::uint8_t> refused;
 
-    int RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) override {
-        return inner_.RequestGetDeviceCount(key, unitId);
-    }
     int RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data, std::uint32_t length,
                         std::uint32_t unitId) override {
         if (data != nullptr && length > 3 && refused.count(data[3]) != 0) {
             return 0;
         }
-        return inner_.RequestWriteOne(key, data, length, unitId);
+        return ForwardingService::RequestWriteOne(key, data, length, unitId);
     }
-    int RequestAsyncRead(const QfRequestKey& key, device::NotificationSink* sink, std::uint32_t tag,
-                         std::uint32_t unitId, std::uint32_t* requestId) override {
-        return inner_.RequestAsyncRead(key, sink, tag, unitId, requestId);
-    }
-    int RequestStatusWrite(const QfRequestKey& key, device::NotificationSink* sink,
-                           std::uint32_t tag, const std::uint8_t* data, std::uint32_t length,
-                           std::uint32_t unitId, std::uint32_t* requestId) override {
-        return inner_.RequestStatusWrite(key, sink, tag, data, length, unitId, requestId);
-    }
-    int DeleteRequestFromUnitId(std::uint32_t requestId) override {
-        return inner_.DeleteRequestFromUnitId(requestId);
-    }
-
-private:
-    device::DeviceService& inner_;
 };
 
 class LightingTest : public ::testing::Test {

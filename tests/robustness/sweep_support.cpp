@@ -41,10 +41,6 @@ std::vector<FaultCase> AllFaultCases() {
     return cases;
 }
 
-int FaultAtReport::RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) {
-    return keyboard_.RequestGetDeviceCount(key, unitId);
-}
-
 int FaultAtReport::RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data,
                                    std::uint32_t length, std::uint32_t unitId) {
     const std::size_t n = ++writes_;
@@ -67,24 +63,7 @@ int FaultAtReport::RequestWriteOne(const QfRequestKey& key, const std::uint8_t* 
                 break;
         }
     }
-    return keyboard_.RequestWriteOne(key, data, length, unitId);
-}
-
-int FaultAtReport::RequestAsyncRead(const QfRequestKey& key, device::NotificationSink* sink,
-                                    std::uint32_t tag, std::uint32_t unitId,
-                                    std::uint32_t* requestId) {
-    return keyboard_.RequestAsyncRead(key, sink, tag, unitId, requestId);
-}
-
-int FaultAtReport::RequestStatusWrite(const QfRequestKey& key, device::NotificationSink* sink,
-                                      std::uint32_t tag, const std::uint8_t* data,
-                                      std::uint32_t length, std::uint32_t unitId,
-                                      std::uint32_t* requestId) {
-    return keyboard_.RequestStatusWrite(key, sink, tag, data, length, unitId, requestId);
-}
-
-int FaultAtReport::DeleteRequestFromUnitId(std::uint32_t requestId) {
-    return keyboard_.DeleteRequestFromUnitId(requestId);
+    return ForwardingService::RequestWriteOne(key, data, length, unitId);
 }
 
 SweepRig::SweepRig(vkbd::VirtualKeyboardOptions options, double timeScale,

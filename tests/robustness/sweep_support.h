@@ -41,9 +41,10 @@ std::vector<FaultCase> AllFaultCases();
 
 // A device service in front of the virtual keyboard that counts the control reports written
 // and arms a fault on the keyboard just before report `k` (1-based) goes out.
-class FaultAtReport final : public device::DeviceService {
+class FaultAtReport final : public device::ForwardingService {
 public:
-    explicit FaultAtReport(vkbd::VirtualKeyboard& keyboard) : keyboard_(keyboard) {}
+    explicit FaultAtReport(vkbd::VirtualKeyboard& keyboard)
+        : ForwardingService(&keyboard), keyboard_(keyboard) {}
 
     void Arm(unsigned k, FaultCase fault) {
         armedAt_ = k;
@@ -53,15 +54,8 @@ public:
     std::size_t writes() const { return writes_.load(); }
     void ResetCount() { writes_ = 0; }
 
-    int RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) override;
     int RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data, std::uint32_t length,
                         std::uint32_t unitId) override;
-    int RequestAsyncRead(const QfRequestKey& key, device::NotificationSink* sink, std::uint32_t tag,
-                         std::uint32_t unitId, std::uint32_t* requestId) override;
-    int RequestStatusWrite(const QfRequestKey& key, device::NotificationSink* sink,
-                           std::uint32_t tag, const std::uint8_t* data, std::uint32_t length,
-                           std::uint32_t unitId, std::uint32_t* requestId) override;
-    int DeleteRequestFromUnitId(std::uint32_t requestId) override;
 
 private:
     vkbd::VirtualKeyboard& keyboard_;

@@ -97,7 +97,7 @@ private:
     device::NotificationSink& target_;
 };
 
-FailureLocator::FailureLocator(device::DeviceService& inner) : inner_(inner) {}
+FailureLocator::FailureLocator(device::DeviceService& inner) : ForwardingService(&inner) {}
 
 FailureLocator::~FailureLocator() = default;
 
@@ -146,10 +146,6 @@ void FailureLocator::OnReply(const std::uint8_t* bytes, std::size_t size) {
     }
 }
 
-int FailureLocator::RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) {
-    return inner_.RequestGetDeviceCount(key, unitId);
-}
-
 int FailureLocator::RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data,
                                     std::uint32_t length, std::uint32_t unitId) {
     const bool watched = IsControl(key) && data != nullptr && length > device::report::kStatus;
@@ -167,7 +163,7 @@ int FailureLocator::RequestWriteOne(const QfRequestKey& key, const std::uint8_t*
         }
         pending_ = sent;
     }
-    const int result = inner_.RequestWriteOne(key, data, length, unitId);
+    const int result = ForwardingService::RequestWriteOne(key, data, length, unitId);
     if (watched && result <= 0) {
         std::lock_guard lock(mutex_);
         if (pending_) {
@@ -189,18 +185,7 @@ int FailureLocator::RequestAsyncRead(const QfRequestKey& key, device::Notificati
         }
         forwarded = slot.get();
     }
-    return inner_.RequestAsyncRead(key, forwarded, tag, unitId, requestId);
-}
-
-int FailureLocator::RequestStatusWrite(const QfRequestKey& key, device::NotificationSink* sink,
-                                       std::uint32_t tag, const std::uint8_t* data,
-                                       std::uint32_t length, std::uint32_t unitId,
-                                       std::uint32_t* requestId) {
-    return inner_.RequestStatusWrite(key, sink, tag, data, length, unitId, requestId);
-}
-
-int FailureLocator::DeleteRequestFromUnitId(std::uint32_t requestId) {
-    return inner_.DeleteRequestFromUnitId(requestId);
+    return ForwardingService::RequestAsyncRead(key, forwarded, tag, unitId, requestId);
 }
 
 }  // namespace qf::cli

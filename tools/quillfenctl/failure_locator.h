@@ -26,7 +26,7 @@ struct FailurePlace {
 // Describes a control request by its command, length and address bytes.
 std::string DescribeRequest(std::uint8_t command, std::uint8_t length, std::uint16_t address);
 
-class FailureLocator final : public device::DeviceService {
+class FailureLocator final : public device::ForwardingService {
 public:
     // `inner` must outlive the locator.
     explicit FailureLocator(device::DeviceService& inner);
@@ -40,15 +40,10 @@ public:
     // transaction has returned: a request with no reply by then had none.
     std::optional<FailurePlace> FirstFailure();
 
-    int RequestGetDeviceCount(const QfRequestKey& key, std::uint32_t unitId) override;
     int RequestWriteOne(const QfRequestKey& key, const std::uint8_t* data, std::uint32_t length,
                         std::uint32_t unitId) override;
     int RequestAsyncRead(const QfRequestKey& key, device::NotificationSink* sink, std::uint32_t tag,
                          std::uint32_t unitId, std::uint32_t* requestId) override;
-    int RequestStatusWrite(const QfRequestKey& key, device::NotificationSink* sink,
-                           std::uint32_t tag, const std::uint8_t* data, std::uint32_t length,
-                           std::uint32_t unitId, std::uint32_t* requestId) override;
-    int DeleteRequestFromUnitId(std::uint32_t requestId) override;
 
 private:
     class ReplySink;
@@ -67,7 +62,6 @@ private:
     // Keeps `pending` as the first failure when it failed and none is kept yet.
     void Settle(const Pending& pending);
 
-    device::DeviceService& inner_;
     std::mutex mutex_;
     std::optional<Pending> pending_;
     std::optional<FailurePlace> first_;
